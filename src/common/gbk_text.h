@@ -1,0 +1,17 @@
+#pragma once
+// Stored texts, file contents and database values of the course are GBK (code page 936).
+#include <QByteArray>
+#include <QString>
+
+namespace varendo {
+
+// Unicode text to GBK bytes. Characters GBK cannot hold come out as '?'.
+QByteArray toGbk(const QString& text);
+
+// GBK bytes to Unicode text. Invalid sequences become U+FFFD.
+QString fromGbk(const QByteArray& bytes);
+
+// True when every character of the text has a GBK form.
+bool fitsGbk(const QString& text);
+
+} // namespace varendo

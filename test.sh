@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what Varendo needs, builds it and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")"
+bash scripts/install-deps.sh
+bash scripts/build.sh
+
+# Tests that need sound talk to a private PulseAudio server with a null sink.
+eval "$(bash scripts/pulse-null-sink.sh)"
+trap 'bash scripts/pulse-null-sink.sh stop' EXIT
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" "$@"

@@ -1,0 +1,14 @@
+#pragma once
+// Stored colour values: 32-bit signed decimals. 0..16777215 is
+// blue × 65536 + green × 256 + red; a negative value with top byte 0xFF names a
+// desktop colour by the index in its low byte (−16777192 is 24, the tooltip background).
+#include <QColor>
+#include <QtGlobal>
+
+namespace varendo {
+
+QColor colorFromValue(qint64 value);
+// A plain RGB value for a colour the learner picked.
+qint64 valueFromColor(const QColor& color);
+
+} // namespace varendo

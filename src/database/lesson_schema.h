@@ -1,0 +1,32 @@
+#pragma once
+// The lesson database: file name, the two tables, and opening or creating it.
+#include "database/dataset.h"
+
+#include <QString>
+
+namespace varendo::db {
+
+inline constexpr char kDatabaseFileName[] = "varendo.mdb";
+
+// Statements that create the two tables. Column names, order, widths and defaults
+// are those every lesson file uses; widths are enforced by checks named
+// "width_<column>".
+QString book1CreateStatement();
+QString booksetCreateStatement();
+
+// Creates whichever of the two tables is missing; an existing table is never altered.
+void ensureLessonTables(Connection& connection);
+
+// Inserts the settings row when bookset has none: the program folder's "video"
+// and "mp3" sub-folders, both display flags "1", defaults for the rest.
+void ensureSettingsRow(Connection& connection, const QString& appDir);
+
+// Opens the database file, creating it when missing; then the tables and the
+// settings row. Throws DatabaseError with a message for the learner.
+ConnectionPtr openLessonDatabase(const QString& path, const QString& appDir);
+
+// The statement that selects one book's rows, and its values.
+QString bookSelection();
+QString lessonSelection();
+
+} // namespace varendo::db

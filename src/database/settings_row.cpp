@@ -1,0 +1,63 @@
+#include "database/settings_row.h"
+
+namespace varendo::db {
+
+QString sampleAudioFile(const QString& audioDir)
+{
+    return audioDir + QStringLiteral("/1/001&002－Excuse Me.mp3");
+}
+
+QString fontStyleText(const LessonFontSettings& font)
+{
+    QString text;
+    if (font.bold) text += QStringLiteral("fsbold,");
+    if (font.italic) text += QStringLiteral("fsItalic,");
+    if (font.underline) text += QStringLiteral("fsUnderline,");
+    if (font.strikeOut) text += QStringLiteral("fsStrikeOut,");
+    return text;
+}
+
+void applyFontStyleText(const QString& text, LessonFontSettings& font)
+{
+    font.bold = text.contains(QStringLiteral("fsbold"));
+    font.italic = text.contains(QStringLiteral("fsItalic"));
+    font.underline = text.contains(QStringLiteral("fsUnderline"));
+    font.strikeOut = text.contains(QStringLiteral("fsStrikeOut"));
+}
+
+SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appDir,
+                            const std::function<bool(const QString&)>& fileExists)
+{
+    SettingsRow row;
+    Query q(connection);
+    q.SetSQL(QStringLiteral("select * from bookset"));
+    q.Open();
+    q.First();
+    const bool haveRow = !q.Eof();
+    if (haveRow) {
+        row.videoDir = q.FieldByName(QStringLiteral("视频文件目录")).AsString().trimmed();
+        row.audioDir = q.FieldByName(QStringLiteral("音频文件目录")).AsString().trimmed();
+    } else {
+        row.videoDir = appDir + QStringLiteral("video");
+        row.audioDir = appDir + QStringLiteral("mp3");
+    }
+    if (!fileExists(sampleAudioFile(row.audioDir))) {
+        row.videoDir = appDir + QStringLiteral("video");
+        row.audioDir = appDir + QStringLiteral("mp3");
+    }
+    if (!haveRow) {
+        row.showLessonNameFlag = QStringLiteral("1");
+        row.showLessonStateFlag = QStringLiteral("1");
+        return row;
+    }
+    row.showLessonNameFlag = q.FieldByName(QStringLiteral("课程名显示")).AsString();
+    row.showLessonStateFlag = q.FieldByName(QStringLiteral("课程状态显示")).AsString();
+    row.font.name = q.FieldByName(QStringLiteral("字体")).AsString();
+    row.font.pointSize = int(q.FieldByName(QStringLiteral("字号")).AsInteger());
+    row.font.colour = q.FieldByName(QStringLiteral("颜色")).AsInteger();
+    applyFontStyleText(q.FieldByName(QStringLiteral("状态")).AsString(), row.font);
+    row.backgroundColour = q.FieldByName(QStringLiteral("背景色")).AsInteger();
+    return row;
+}
+
+} // namespace varendo::db

@@ -1,0 +1,42 @@
+#pragma once
+// The settings row of bookset as the program uses it.
+#include "database/dataset.h"
+
+#include <QString>
+#include <functional>
+
+namespace varendo::db {
+
+struct LessonFontSettings {
+    QString name = QStringLiteral("微软雅黑");
+    int pointSize = 12;
+    qint64 colour = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+};
+
+struct SettingsRow {
+    QString videoDir;            // trimmed, as stored
+    QString audioDir;
+    QString showLessonNameFlag;  // "1" or "0"
+    QString showLessonStateFlag;
+    LessonFontSettings font;
+    qint64 backgroundColour = -16777192;
+};
+
+// The file whose presence tells that an audio folder holds the course.
+QString sampleAudioFile(const QString& audioDir);
+
+// Reads the first settings row. With no row, the folders are the program folder's
+// "video" and "mp3" and the rest keeps its defaults. When the audio folder lacks the
+// sample file, both folders fall back to the program folder's (for this run only).
+SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appDir,
+                            const std::function<bool(const QString&)>& fileExists);
+
+// The style column: "fsbold," "fsItalic," "fsUnderline," "fsStrikeOut," for each style on.
+QString fontStyleText(const LessonFontSettings& font);
+void applyFontStyleText(const QString& text, LessonFontSettings& font);
+
+} // namespace varendo::db

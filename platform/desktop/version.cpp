@@ -1,0 +1,19 @@
+#include "desktop/version.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace varendo {
+
+QString GetFileVersion(const QString& executablePath)
+{
+    const QFileInfo file(executablePath);
+    if (!file.exists() || !file.isReadable())
+        return QStringLiteral("-1");
+    // Our version is compiled in; other files carry none we can read.
+    if (file.canonicalFilePath() != QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath())
+        return QString();
+    return QStringLiteral(VARENDO_VERSION) + QStringLiteral(".0");
+}
+
+} // namespace varendo

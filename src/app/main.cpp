@@ -1,0 +1,15 @@
+// Varendo: study a four-book English course with its video and audio lessons.
+#include "app/application_setup.h"
+#include "app/main_window.h"
+#include "app/varendo_windows.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    varendo::setUpApplication(app);
+    auto windows = varendo::createWindows(varendo::executableFolder());
+    windows->Form1->show();
+    return app.exec();
+}

@@ -1,0 +1,179 @@
+#include "app/main_window.h"
+
+#include "app/about_box.h"
+#include "app/message_box.h"
+#include "app/radio_group.h"
+#include "app/varendo_windows.h"
+#include "common/lesson_label.h"
+#include "desktop/version.h"
+#include "library/media_list_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
+    : QMainWindow(nullptr), w(windows), appDir(programFolder)
+{
+    setObjectName(QStringLiteral("Form1"));
+    createControls();
+    connect(X1, &QAction::triggered, this, [this] { varendo::guarded([this] { X1Click(X1); }); });
+    FormCreate(this);
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy(this);
+}
+
+void TForm1::setOuterSize(int width, int height)
+{
+    // The layout counts the outer size of the window: 4-pixel borders, title bar and
+    // menu bar take 8 pixels of the width and 52 of the height.
+    const int clientWidth = std::max(0, width - 8);
+    const int clientHeight = std::max(0, height - 52);
+    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+}
+
+std::unique_ptr<varendo::db::Query> TForm1::newQuery() const
+{
+    if (!con1)
+        throw varendo::db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+    return std::make_unique<varendo::db::Query>(con1);
+}
+
+varendo::db::Query& TForm1::mainQuery()
+{
+    if (!qry1)
+        throw varendo::db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+    return *qry1;
+}
+
+void TForm1::FormCreate(QObject*)
+{
+    // 1. Full size; the picture group and the wave components are not shown.
+    setOuterSize(1033, 735);
+    grp6->resize(grp6->width(), 161);
+    grp3->setVisible(false);
+    acmwvn1->setVisible(false);
+    acmwvt1->setVisible(false);
+
+    // 2. The program folder is the working folder: relative names such as
+    // "varendo.mdb" and "rec.rec" resolve there.
+    if (!appDir.endsWith(QLatin1Char('/')))
+        appDir += QLatin1Char('/');
+    QDir::setCurrent(appDir);
+
+    // 3.
+    barSyncing = false;
+    searchRunning = false;
+    firstShowDone = false;
+
+    // 4. Media masks and the open dialog's filter built from them.
+    mediaMasks = {QStringLiteral("*.mp3"), QStringLiteral("*.rm"), QStringLiteral("*.rmvb"),
+                  QStringLiteral("*.wmv"), QStringLiteral("*.asf"), QStringLiteral("*.avi")};
+    const QString masks = mediaMasks.join(QLatin1Char(';'));
+    mediaFilter = QStringLiteral("媒体文件") + masks + QLatin1Char('|') + masks;
+
+    // 5.
+    openFileMode = false;
+    repeatOn = false;
+    trackMovedByProgram = false;
+    sentenceSelLength = 0;
+    sentenceSelStart = 0;
+    recFileName = QStringLiteral("rec.rec");
+    playMode = QStringLiteral("video");
+
+    // 6. Every recording is GSM 6.10.
+    recFormat = varendo::gsmRecordingFormat();
+    recFormatPtr = &recFormat;
+    markDragging = false;
+
+    // 7.
+    btnabz->setToolTip(QStringLiteral("复读起点\n微调CTRL+-\n鼠标拖拽调整"));
+    btnbbz->setToolTip(QStringLiteral("复读终点\n微调CTRL+-\n鼠标拖拽调整"));
+
+    // 8.
+    timingList.clear();
+    lessonFont = TLessonFont{};
+
+    // 9. Without a usable database the program still opens, with no lessons.
+    varendo::guarded([this] { dfcreat(); });
+
+    // 10.
+    grp8->resize(grp8->width(), 209);
+    grp8->setVisible(true);
+
+    // Centre on the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    varendo::guarded([this] { FormShow(this); });
+}
+
+void TForm1::FormShow(QObject*)
+{
+    if (firstShowDone)
+        return;
+    // From here on a failure must not make the next show repeat the work.
+    firstShowDone = true;
+    setWindowTitle(QStringLiteral("Varendo英语视频辅助学习工具"));
+    w.Form2->lbl1->setText(QStringLiteral("Varendo英语视频辅助学习工具\n版本:")
+                           + varendo::GetFileVersion(QCoreApplication::applicationFilePath()));
+
+    if (con1) {
+        // Start at the first lesson being studied, else the first not studied yet.
+        auto q = newQuery();
+        q->SetSQL(QStringLiteral("select * from book1"));
+        q->Open();
+        if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
+            || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
+            const qint64 book = q->FieldByName(QStringLiteral("课本号")).AsInteger();
+            const qint64 lesson = q->FieldByName(QStringLiteral("课程编号")).AsInteger();
+            cbb1->setCurrentIndex(int(book - 1));
+            getkbs(q->FieldByName(QStringLiteral("课本号")).AsString());
+            rzchcklst1->setCurrentIndex(varendo::lessonListPosition(cbb1->currentIndex(), lesson));
+        } else {
+            getkbs(QStringLiteral("1"));
+            rzchcklst1->setCurrentIndex(0);
+        }
+        q->Close();
+    }
+    getset();
+}
+
+void TForm1::X1Click(QObject*)
+{
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    varendo::guarded([this] { FormClose(this); });
+    event->accept();
+    // Closing the main window ends the program, whatever else is open.
+    QCoreApplication::quit();
+}
+
+void TForm1::FormClose(QObject*)
+{
+    w.Form6->close();
+}
+
+void TForm1::FormDestroy(QObject*)
+{
+    mediaMasks.clear();
+    timingList.clear();
+}

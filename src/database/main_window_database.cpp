@@ -1,0 +1,87 @@
+// The main window's use of the lesson database: opening it at start and loading
+// the settings row at the first show.
+#include "app/main_window.h"
+
+#include "app/varendo_windows.h"
+#include "common/colour_value.h"
+#include "database/lesson_schema.h"
+#include "database/settings_row.h"
+#include "study/notes_window.h"
+#include "study/progress_board.h"
+#include "study/settings_dialog.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace varendo;
+
+void TForm1::dfcreat()
+{
+    qry1.reset();
+    con1.reset();
+    // Opens the file beside the program, creating it (with both tables and the
+    // settings row) when missing.
+    con1 = db::openLessonDatabase(appDir + QLatin1String(db::kDatabaseFileName), appDir);
+    qry1 = std::make_unique<db::Query>(con1);
+    qry1->SetSQL(db::bookSelection(), {QStringLiteral("1")});
+    qry1->Open();
+    qry1->First();
+}
+
+namespace {
+
+// Font and colours of a lesson pane; the background also serves focused and read-only.
+void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor& background)
+{
+    pane->setFont(font.font);
+    QPalette pal = pane->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, background);
+        pal.setColor(group, QPalette::Text, font.color);
+    }
+    pane->setPalette(pal);
+}
+
+} // namespace
+
+void TForm1::getset()
+{
+    const auto exists = [](const QString& path) { return QFileInfo::exists(path); };
+    db::SettingsRow row;
+    if (con1) {
+        row = db::loadSettingsRow(con1, appDir, exists);
+    } else {
+        row.videoDir = appDir + QStringLiteral("video");
+        row.audioDir = appDir + QStringLiteral("mp3");
+        row.showLessonNameFlag = row.showLessonStateFlag = QStringLiteral("1");
+    }
+    w.Form4->lbledt->setText(row.videoDir);
+    w.Form4->lbledt1->setText(row.audioDir);
+    showLessonNameFlag = row.showLessonNameFlag;
+    showLessonStateFlag = row.showLessonStateFlag;
+    videoDir = w.Form4->lbledt->text();
+    audioDir = w.Form4->lbledt1->text();
+
+    const bool names = showLessonNameFlag == QLatin1String("1");
+    const bool states = showLessonStateFlag == QLatin1String("1");
+    w.Form4->chk1->setChecked(names);
+    w.Form5->chk1->setChecked(names);
+    w.Form4->chk2->setChecked(states);
+    w.Form5->chk2->setChecked(states);
+
+    QFont font(row.font.name);
+    if (row.font.pointSize > 0)
+        font.setPointSize(row.font.pointSize);
+    font.setBold(row.font.bold);
+    font.setItalic(row.font.italic);
+    font.setUnderline(row.font.underline);
+    font.setStrikeOut(row.font.strikeOut);
+    lessonFont.font = font;
+    lessonFont.color = colorFromValue(row.font.colour);
+
+    const QColor background = colorFromValue(row.backgroundColour);
+    for (QPlainTextEdit* pane : {mmo1, rzm1, rzm2, rzm3, w.Form3->mmo1})
+        styleLessonPane(pane, lessonFont, background);
+}

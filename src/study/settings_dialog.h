@@ -1,0 +1,33 @@
+#pragma once
+// The settings dialog: media folders, progress board display options, text font and colours.
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+namespace varendo { struct VarendoWindows; }
+
+class TForm4 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm4(varendo::VarendoWindows& windows);
+    varendo::VarendoWindows& w;
+
+    QGroupBox* grp1 = nullptr;
+    QLineEdit* lbledt = nullptr;   // video folder
+    QPushButton* btn7 = nullptr;
+    QLineEdit* lbledt1 = nullptr;  // audio folder
+    QPushButton* btnrecord = nullptr;
+    QGroupBox* grp3 = nullptr;
+    QCheckBox* chk1 = nullptr;
+    QCheckBox* chk2 = nullptr;
+    QPushButton* btn1 = nullptr;
+    QPushButton* btn2 = nullptr;
+    QGroupBox* grp4 = nullptr;
+    QLineEdit* edt1 = nullptr;
+    QGroupBox* grp2 = nullptr;
+    QPushButton* btn4 = nullptr;
+    QPushButton* btn5 = nullptr;
+    QPushButton* btn3 = nullptr;
+};

@@ -1,0 +1,48 @@
+#include "program_folder.h"
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "database/content_cipher.h"
+#include "database/lesson_schema.h"
+
+#include <QDir>
+
+using namespace varendo;
+
+ProgramFolder::ProgramFolder() : previousCwd_(QDir::currentPath())
+{
+    setMessageSink([this](const QString& text, bool) { messages << text; });
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    windows_.reset();
+    setMessageSink({});
+    QDir::setCurrent(previousCwd_);
+}
+
+db::ConnectionPtr ProgramFolder::open()
+{
+    return db::openLessonDatabase(file(db::kDatabaseFileName), path());
+}
+
+void ProgramFolder::writeLessons(const QList<LessonRow>& rows)
+{
+    auto con = open();
+    for (const LessonRow& r : rows) {
+        auto scrambled = [](const QString& s) { return s.isNull() ? QVariant() : QVariant(encodeColumn(s)); };
+        con->exec(QStringLiteral("insert into book1 (课本号, 课程编号, 课程名, 课程内容, 生词短语, 参考译文, 备注, 笔记, "
+                                 "视频文件名, 音频文件名, 课程状态, 时间刻度) values (?,?,?,?,?,?,?,?,?,?,?,?)"),
+                  {r.book, r.lesson, r.title, scrambled(r.text), scrambled(r.words), r.translation, r.notes,
+                   r.notes.isEmpty() ? QStringLiteral("无") : QStringLiteral("有"), r.video, r.audio, r.state,
+                   scrambled(r.timing)});
+    }
+}
+
+VarendoWindows& ProgramFolder::start(bool show)
+{
+    windows_ = createWindows(path());
+    if (show)
+        windows_->Form1->show();
+    return *windows_;
+}

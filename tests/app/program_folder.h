@@ -1,0 +1,37 @@
+#pragma once
+// A temporary program folder with a lesson database, and the windows started on it.
+#include "app/varendo_windows.h"
+#include "database/dataset.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+struct LessonRow {
+    QString book, lesson, state = QStringLiteral("未学习");
+    QString title, text, words, translation, notes, timing, video, audio;
+};
+
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    QString path() const { return dir_.path() + QLatin1Char('/'); }
+    QString file(const QString& name) const { return path() + name; }
+
+    // Creates varendo.mdb with the given lesson rows (texts scrambled as stored).
+    void writeLessons(const QList<LessonRow>& rows);
+    varendo::db::ConnectionPtr open();
+
+    // Starts the seven windows and shows the main window, as the program does.
+    varendo::VarendoWindows& start(bool show = true);
+    varendo::VarendoWindows& windows() { return *windows_; }
+
+    // Messages shown while the folder's windows ran.
+    QStringList messages;
+
+private:
+    QTemporaryDir dir_;
+    QString previousCwd_;
+    std::unique_ptr<varendo::VarendoWindows> windows_;
+};

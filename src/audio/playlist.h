@@ -1,0 +1,35 @@
+#pragma once
+// TPlaylist: the entries the audio object has been given, in order, with the PLS and
+// M3U list-file readers that add to it.
+#include <QString>
+#include <QStringList>
+
+namespace varendo {
+
+class TPlaylist {
+public:
+    // A PLS file claiming more entries than this is taken to hold this many.
+    static constexpr int MaxPlsEntries = 100000;
+
+    // Appends the entries of a PLS file ("[playlist]" with NumberOfEntries, FileN, TitleN,
+    // LengthN). A missing file reads as an empty list; false when the file cannot be read.
+    bool LoadPLS(const QString& name, bool clear);
+    // Appends the entries of an M3U file; "#EXTINF:…,title" lines give titles.
+    // False (nothing added) when the file cannot be read.
+    bool LoadM3U(const QString& name, bool clear);
+    void Add(const QString& path, const QString& title);
+    int Count() const { return int(Files.size()); }
+    QString Items(int index) const { return Files.value(index); }
+    // The entry made absolute against the folder of ListFile.
+    QString ResolvePath(const QString& entry) const;
+
+    QStringList Files;
+    QStringList Titles;
+    QStringList Lengths;
+    QString ListFile;
+
+private:
+    void begin(const QString& name, bool clear);
+};
+
+} // namespace varendo

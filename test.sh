@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
 bash scripts/build.sh
+# The program folder with the demo course, as run.sh lays it out (one test checks it).
+bash scripts/program-folder.sh
 
 # Tests that need sound talk to a private PulseAudio server with a null sink.
 eval "$(bash scripts/pulse-null-sink.sh)"

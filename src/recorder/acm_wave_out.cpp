@@ -1,0 +1,83 @@
+#include "recorder/acm_wave_out.h"
+
+#include <cstring>
+
+namespace varendo {
+
+namespace {
+
+WaveDeviceSlot waveOut;
+
+const QString kPrepareError = QStringLiteral("WaveOutPrepareHeader error");
+
+} // namespace
+
+TACMWaveOut::TACMWaveOut(QWidget* owner) : WaveComponent(owner) {}
+
+TACMWaveOut::~TACMWaveOut()
+{
+    if (waveOut.open && waveOut.receiver == this)
+        Close();
+    drainNotices();
+}
+
+void TACMWaveOut::Open(const WaveFormatRecord* format)
+{
+    if (waveOut.open || !format)
+        return;
+    openDevice(waveOut, *format, &WaveService::outOpen,
+               QStringLiteral("Problem creating playing handle"));
+}
+
+void TACMWaveOut::Write(const void* data, int size)
+{
+    // A refused device had its error shown once by Open; its blocks are dropped
+    // until Close rather than reported again for every block.
+    if (!waveOut.isCurrent(waveOut.handle) || size < 0 || (!data && size > 0))
+        return;
+    const WaveHandle device = waveOut.handle;
+    const auto service = waveOut.service;
+    WaveHeader* header = allocateBuffer(static_cast<uint32_t>(size));
+    if (size > 0)
+        std::memcpy(header->data, data, static_cast<std::size_t>(size));
+    resetHeader(header, static_cast<uint32_t>(size), static_cast<uint32_t>(size));
+
+    if (service->outPrepareHeader(device, header) != waveerr::kNoError)
+        waveOut.reportOnce(kPrepareError);
+    if (!waveOut.isCurrent(device)) { // closed while a message was up
+        freeBuffer(header);
+        return;
+    }
+    if (service->outWrite(device, header) != waveerr::kNoError) {
+        waveOut.reportOnce(QStringLiteral("WaveOutWrite error"));
+        freeBuffer(header); // the device did not take it: no done notice will come
+    }
+}
+
+void TACMWaveOut::Close()
+{
+    if (!waveOut.open)
+        return;
+    auto [service, device] = takeDevice(waveOut);
+    if (device == 0)
+        return;
+    // The blocks the reset hands back arrive as notices and are freed there.
+    service->outReset(device);
+    service->outClose(device);
+}
+
+void TACMWaveOut::handleNotice(const WaveNoticeEvent& notice)
+{
+    WaveHeader* header = notice.header();
+    if (notice.notice() != kNoticeOutputDone || !header)
+        return;
+    const WaveHandle device = notice.device();
+    if (waveOut.isCurrent(device)) {
+        const auto service = waveOut.service;
+        if (service->outUnprepareHeader(device, header) != waveerr::kNoError)
+            waveOut.reportOnce(kPrepareError);
+    }
+    freeBuffer(header);
+}
+
+} // namespace varendo

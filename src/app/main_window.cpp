@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -23,13 +24,58 @@ TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     createControls();
-    connect(X1, &QAction::triggered, this, [this] { varendo::guarded([this] { X1Click(X1); }); });
+    connectHandlers();
     FormCreate(this);
 }
 
 TForm1::~TForm1()
 {
     FormDestroy(this);
+}
+
+void TForm1::connectHandlers()
+{
+    using varendo::guarded;
+    connect(X1, &QAction::triggered, this, [this] { guarded([this] { X1Click(X1); }); });
+
+    // Only the learner's choices run the change handlers, not the program's own selections.
+    connect(cbb1, &QComboBox::activated, this, [this] { guarded([this] { cbb1Change(cbb1); }); });
+    connect(rzchcklst1, &QComboBox::activated, this, [this] { guarded([this] { rzchcklst1Change(rzchcklst1); }); });
+    cbb1->installEventFilter(this);
+    rzchcklst1->installEventFilter(this);
+    lbl1->installEventFilter(this);
+
+    // The handlers toggle their own check marks.
+    for (auto [item, handler] : {std::pair{N7, &TForm1::N7Click}, std::pair{N8, &TForm1::N8Click},
+                                 std::pair{F2, &TForm1::F2Click}}) {
+        connect(item, &QAction::triggered, this, [this, item, handler] {
+            item->setChecked(!item->isChecked());
+            guarded([this, item, handler] { (this->*handler)(item); });
+        });
+    }
+    connect(B1, &QAction::triggered, this, [this] { guarded([this] { B1Click(B1); }); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == cbb1 || watched == rzchcklst1)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint()) {
+            QChar typed = text.at(0);
+            if (watched == cbb1)
+                cbb1KeyPress(cbb1, typed);
+            else
+                rzchcklst1KeyPress(rzchcklst1, typed);
+            if (typed.isNull())
+                return true; // discarded: the lists cannot be changed by typing
+        }
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == lbl1) {
+        varendo::guarded([this] { lbl1DblClick(lbl1); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::setOuterSize(int width, int height)

@@ -62,6 +62,22 @@ public:
 
     // ---- Book and lesson choice, lesson display
     void getkbs(const QString& book);
+    // Loads a lesson into the panes, the notes window and timingList; returns the
+    // path of its media file for the current playback format.
+    QString getkcs(const QString& book, const QString& lesson);
+    void getkcnr();
+    void cbb1Change(QObject* sender);
+    void rzchcklst1Change(QObject* sender);
+    void cbb1KeyPress(QObject* sender, QChar& key);
+    void rzchcklst1KeyPress(QObject* sender, QChar& key);
+    void N7Click(QObject* sender);
+    void N8Click(QObject* sender);
+    void F2Click(QObject* sender);
+    void B1Click(QObject* sender);
+    void lbl1DblClick(QObject* sender);
+
+    // ---- Playback
+    void playvarendo(const QString& path, int how);
 
     // ---- Shared state
     QString appDir;
@@ -197,6 +213,9 @@ private:
     void createMenus();
     void createPopupMenus();
     void attachPopup(QWidget* widget, QMenu* menu);
+    void connectHandlers();
+    void togglePaneText(QAction* item, QPlainTextEdit* pane);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Client-area size for an outer window size as the layout counts it.
     void setOuterSize(int width, int height);
 };

@@ -9,7 +9,7 @@ bash scripts/program-folder.sh
 
 # Tests that need sound talk to a private PulseAudio server with a null sink.
 eval "$(bash scripts/pulse-null-sink.sh)"
-trap 'bash scripts/pulse-null-sink.sh stop' EXIT
+trap '[ "$VARENDO_PULSE_STARTED" = 1 ] && bash scripts/pulse-null-sink.sh stop' EXIT
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" "$@"

@@ -11,7 +11,9 @@ fi
 mkdir -p "$dir"
 export PULSE_SERVER="unix:$dir/native"
 export PULSE_RUNTIME_PATH="$dir"
+started=0
 if ! pactl info >/dev/null 2>&1; then
+  started=1
   pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit=yes -n \
     --use-pid-file=no --log-target=file:"$dir/log" \
     -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
@@ -25,3 +27,5 @@ pactl set-default-sink varendo_null >/dev/null
 pactl set-default-source varendo_null.monitor >/dev/null
 echo "export PULSE_SERVER=$PULSE_SERVER"
 echo "export PULSE_RUNTIME_PATH=$PULSE_RUNTIME_PATH"
+# Only the caller that started the server stops it again.
+echo "export VARENDO_PULSE_STARTED=$started"

@@ -1,0 +1,180 @@
+#include "test_media.h"
+
+#include <QFile>
+#include <cmath>
+#include <cstdio>
+
+namespace varendo::test {
+
+namespace {
+
+bool runToEnd(const std::string& description)
+{
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
+    if (!pipeline) {
+        std::fprintf(stderr, "cannot build %s: %s\n", description.c_str(), error ? error->message : "?");
+        g_clear_error(&error);
+        return false;
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, 60 * GST_SECOND,
+                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (!ok)
+        std::fprintf(stderr, "pipeline failed: %s\n", description.c_str());
+    if (message)
+        gst_message_unref(message);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return ok;
+}
+
+void putBigEndian16(QByteArray& out, int value)
+{
+    out.append(char((value >> 8) & 0xFF));
+    out.append(char(value & 0xFF));
+}
+
+} // namespace
+
+bool writeTone(const QString& path, Encoding encoding, double frequencyHz, double seconds, double amplitude)
+{
+    gst_init(nullptr, nullptr);
+    // 441 samples a buffer: whole buffers of 10 ms make the length exact.
+    const int buffers = int(std::lround(seconds * 100.0));
+    std::string description = "audiotestsrc wave=sine freq=" + std::to_string(frequencyHz)
+        + " volume=" + std::to_string(amplitude) + " samplesperbuffer=441 num-buffers=" + std::to_string(buffers)
+        + " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! ";
+    switch (encoding) {
+    case Encoding::Wav:
+        description += "audio/x-raw,format=S16LE ! wavenc";
+        break;
+    case Encoding::Mp3:
+        description += "lamemp3enc target=bitrate bitrate=128 cbr=true";
+        break;
+    case Encoding::Ogg:
+        description += "vorbisenc ! oggmux";
+        break;
+    }
+    description += " ! filesink location=\"" + QFile::encodeName(path).toStdString() + "\"";
+    return runToEnd(description);
+}
+
+bool writeModule(const QString& path)
+{
+    QByteArray mod;
+    mod.append(QByteArray("varendo test tune").leftJustified(20, '\0'));
+    const int sampleBytes = 64;
+    for (int s = 0; s < 31; ++s) {
+        mod.append(QByteArray(s == 0 ? "square" : "").leftJustified(22, '\0'));
+        putBigEndian16(mod, s == 0 ? sampleBytes / 2 : 0); // length in words
+        mod.append(char(0));                                // finetune
+        mod.append(char(s == 0 ? 64 : 0));                  // volume
+        putBigEndian16(mod, 0);                             // loop start, words
+        putBigEndian16(mod, s == 0 ? sampleBytes / 2 : 1);  // loop length, words (1: none)
+    }
+    mod.append(char(1));   // one position in the song
+    mod.append(char(127)); // restart byte
+    QByteArray order(128, '\0');
+    mod.append(order);
+    mod.append("M.K.");
+    // Pattern 0: row 0 of channel 0 plays sample 1 at period 428 (C-2); all else empty.
+    QByteArray pattern(64 * 4 * 4, '\0');
+    const int period = 428;
+    pattern[0] = char(((1 & 0xF0)) | ((period >> 8) & 0x0F));
+    pattern[1] = char(period & 0xFF);
+    pattern[2] = char((1 & 0x0F) << 4);
+    pattern[3] = 0;
+    mod.append(pattern);
+    for (int i = 0; i < sampleBytes; ++i)
+        mod.append(char(i < sampleBytes / 2 ? 60 : -60));
+
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(mod) == mod.size();
+}
+
+GstElement* Capture::makeSink(bool sync)
+{
+    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    g_object_set(sink, "sync", sync, "emit-signals", TRUE, nullptr);
+    g_signal_connect(sink, "new-sample", G_CALLBACK(onSample), this);
+    g_signal_connect(sink, "eos", G_CALLBACK(onEos), this);
+    return sink;
+}
+
+GstFlowReturn Capture::onSample(GstElement* sink, gpointer self)
+{
+    auto* capture = static_cast<Capture*>(self);
+    GstSample* sample = nullptr;
+    g_signal_emit_by_name(sink, "pull-sample", &sample);
+    if (!sample)
+        return GST_FLOW_OK;
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        const auto* samples = reinterpret_cast<const std::int16_t*>(map.data);
+        std::lock_guard lock(capture->mutex_);
+        for (gsize i = 0; i + 1 < map.size / 2; i += 2)
+            capture->left_.push_back(samples[i]);
+        gst_buffer_unmap(buffer, &map);
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+void Capture::onEos(GstElement*, gpointer self)
+{
+    auto* capture = static_cast<Capture*>(self);
+    std::lock_guard lock(capture->mutex_);
+    capture->ended_ = true;
+}
+
+std::vector<std::int16_t> Capture::left() const
+{
+    std::lock_guard lock(mutex_);
+    return left_;
+}
+
+bool Capture::ended() const
+{
+    std::lock_guard lock(mutex_);
+    return ended_;
+}
+
+void Capture::clear()
+{
+    std::lock_guard lock(mutex_);
+    left_.clear();
+    ended_ = false;
+}
+
+double rms(const std::vector<std::int16_t>& samples, std::size_t skip)
+{
+    if (samples.size() <= skip)
+        return 0.0;
+    double sum = 0.0;
+    for (std::size_t i = skip; i < samples.size(); ++i)
+        sum += double(samples[i]) * double(samples[i]);
+    return std::sqrt(sum / double(samples.size() - skip));
+}
+
+double tonePower(const std::vector<std::int16_t>& samples, double frequencyHz, double sampleRate)
+{
+    if (samples.empty())
+        return 0.0;
+    const double coefficient = 2.0 * std::cos(2.0 * M_PI * frequencyHz / sampleRate);
+    double previous = 0.0;
+    double beforePrevious = 0.0;
+    for (std::int16_t sample : samples) {
+        const double current = double(sample) / 32768.0 + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    const double power = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+    return power / double(samples.size()) / double(samples.size());
+}
+
+} // namespace varendo::test

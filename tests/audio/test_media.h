@@ -1,0 +1,46 @@
+#pragma once
+// Media the audio tests generate, and ways to hear what the library plays.
+#include <QString>
+#include <gst/gst.h>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace varendo::test {
+
+enum class Encoding { Wav, Mp3, Ogg };
+
+// A sine tone (both channels) of the given length, encoded by GStreamer.
+// Returns false (with a message on stderr) when the pipeline fails.
+bool writeTone(const QString& path, Encoding encoding, double frequencyHz, double seconds, double amplitude = 0.3);
+
+// A four-channel ProTracker module: one pattern of 64 rows at speed 6 and 125 BPM
+// (7.68 s) holding one looped square-wave note.
+bool writeModule(const QString& path);
+constexpr double kModuleSeconds = 7.68;
+
+// Collects the 16-bit stereo samples an output sink receives.
+class Capture {
+public:
+    // An appsink that keeps what reaches it; sync=false consumes as fast as it comes.
+    GstElement* makeSink(bool sync = false);
+    std::vector<std::int16_t> left() const; // the left channel
+    bool ended() const;
+    void clear();
+
+private:
+    static GstFlowReturn onSample(GstElement* sink, gpointer self);
+    static void onEos(GstElement* sink, gpointer self);
+    mutable std::mutex mutex_;
+    std::vector<std::int16_t> left_;
+    bool ended_ = false;
+};
+
+// Root-mean-square level of samples, skipping the first skip of them.
+double rms(const std::vector<std::int16_t>& samples, std::size_t skip = 0);
+
+// Power of one frequency in the samples (Goertzel), normalised by their count.
+double tonePower(const std::vector<std::int16_t>& samples, double frequencyHz, double sampleRate);
+
+} // namespace varendo::test

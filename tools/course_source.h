@@ -1,7 +1,7 @@
 #pragma once
 // A course source folder: one folder per book ("1" to "4"), in it one folder per
 // lesson row with plain UTF-8 texts, an LRC lyric file and a manifest (see
-// course/README.md). Reading checks everything a lesson row needs.
+// course/demo/README.md). Reading checks everything a lesson row needs.
 #include <QList>
 #include <QString>
 #include <QStringList>

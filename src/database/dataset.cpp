@@ -144,6 +144,12 @@ void Connection::open(const QString& path, Mode mode)
         flags |= SQLITE_OPEN_CREATE;
     const QByteArray file = path.toUtf8();
     const int rc = sqlite3_open_v2(file.constData(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK && !info.exists()) {
+        const QString detail = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        close();
+        throw DatabaseError(QStringLiteral("无法在“%1”中创建课程数据库“%2”。\n请检查该目录是否存在、是否允许写入。\n（%3）")
+                                .arg(info.absolutePath(), info.fileName(), detail));
+    }
     if (rc != SQLITE_OK) {
         try {
             fail(rc, QStringLiteral("打开"));

@@ -253,6 +253,15 @@ TEST(LessonSchema, UnusableFilesAreReportedAndLeftUntouched)
     EXPECT_THROW(openLessonDatabase(path, app), DatabaseError);
     EXPECT_EQ(digest(path), truncated);
 
+    // A folder that cannot hold a new file.
+    try {
+        openLessonDatabase(dir.path() + "/missing/folder/varendo.mdb", app);
+        FAIL() << "created a database in a folder that does not exist";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("无法在")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("创建课程数据库"));
+    }
+
     // A folder where the file should be.
     QTemporaryDir other;
     ASSERT_TRUE(QDir(other.path()).mkdir(kDatabaseFileName));

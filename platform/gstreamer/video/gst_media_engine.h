@@ -1,0 +1,82 @@
+#pragma once
+// The media graph's engine over GStreamer: playbin decodes the file, an appsink
+// hands frames, already scaled to the size they are shown at, to the user
+// interface. Bus messages and frames reach the engine through the Qt event
+// loop, tagged with the pipeline's generation so a released pipeline is never heard.
+#include "gstreamer/core/gst_core.h"
+#include "playback/media_engine.h"
+
+#include <QSize>
+
+#include <memory>
+#include <optional>
+
+namespace varendo::gst {
+
+class GstMediaEngine final : public varendo::playback::MediaEngine {
+    Q_OBJECT
+public:
+    explicit GstMediaEngine(QObject* parent = nullptr);
+    ~GstMediaEngine() override;
+
+    bool load(const QString& path) override;
+    void unload() override;
+    bool hasMedia() const override { return static_cast<bool>(pipeline_); }
+
+    bool play() override;
+    bool pause() override;
+    bool stop() override;
+    varendo::playback::GraphState state() const override { return state_; }
+
+    std::optional<qint64> positionMs() const override;
+    std::optional<qint64> durationMs() const override;
+    bool seekMs(qint64 positionMs) override;
+
+    void setGain(double gain) override;
+    double gain() const override;
+
+    void setVideoArea(QSize area) override;
+
+    QString lastError() const override { return lastError_; }
+
+    // Longest wait for a file to pre-roll when it is loaded.
+    static constexpr int kPrerollWaitMs = 5000;
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    struct Link;
+
+    bool buildPipeline(const QString& uri);
+    bool changeState(GstState target);
+    bool issueSeek(qint64 positionMs);
+    void handleMessage(GstMessage* message);
+    void takeFrame();
+    void fitFramesToArea();
+    void fail(const QString& message);
+
+    Pipeline pipeline_;
+    ElementPtr frameCaps_;   // capsfilter in front of the appsink
+    PadPtr scalerInput_;     // where the decoded picture's own size can be read
+    std::shared_ptr<Link> link_;
+    quint64 generation_ = 0;
+
+    varendo::playback::GraphState state_ = varendo::playback::GraphState::Stopped;
+    bool prerolled_ = false;   // a seek can be sent now
+    bool atEnd_ = false;
+    std::optional<qint64> pendingSeekMs_;  // waits for the pre-roll
+    std::optional<qint64> seekingToMs_;    // sent, not finished
+    mutable std::optional<qint64> durationCacheMs_;
+    double gain_ = 1.0;
+    QSize area_;
+    QSize frameSize_;          // what the capsfilter asks for now; empty: the file's own size
+    QString lastError_;
+};
+
+// The factory main() installs for the media graph (TFilterGraph).
+varendo::playback::MediaEngineFactory mediaEngineFactory();
+// Installs mediaEngineFactory() as every new graph's default.
+void installMediaEngine();
+
+} // namespace varendo::gst

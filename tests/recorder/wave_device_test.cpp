@@ -213,6 +213,25 @@ TEST_F(WaveDeviceTest, MissingMicrophoneIsRefused)
     EXPECT_EQ(h, 0u);
 }
 
+TEST_F(WaveDeviceTest, MissingSpeakerFailsOnceAndGivesEveryBlockBack)
+{
+    ScopedEnv env("PULSE_SINK", "varendo_no_such_sink");
+    gsm::Gsm610Encoder encoder;
+    const auto bytes = encoder.encode(sineWave(400, 8000, kRate));
+    TACMWaveOut out(owner.get());
+    out.Open(&format);
+    // The sink is only looked up once there is sound for it.
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
+            out.Write(bytes.data() + at, int(gsm::kBlockBytes));
+        EXPECT_TRUE(waitFor([] { return WaveComponent::buffersInUse() == 0; }, 10000));
+    }
+    out.Close();
+    // Nothing plays, so the first round came back through the failure and
+    // the second was refused: one message for all of it.
+    EXPECT_EQ(messages, QStringList{"WaveOutWrite error"});
+}
+
 TEST_F(WaveDeviceTest, FiveSecondsFromTheSinkMonitorArriveAsTheTonePlayed)
 {
     constexpr double kTone = 700;

@@ -1,0 +1,118 @@
+// CPU used by the audio engine, as a share of one core: while idle, and while playing
+// an MP3 on the default output, beside gst-play-1.0 playing the same file.
+//
+//   audio_cpu_bench [seconds]     (default 10 s per measurement)
+//
+// Run it with the sound server the program would use (./test.sh's null sink will do:
+// eval "$(bash scripts/pulse-null-sink.sh)"). The sound server's own CPU is not counted,
+// for either player.
+#include "audio/audio_object.h"
+#include "gstreamer/audio/gst_audio_library.h"
+#include "test_media.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// utime + stime of another process, from /proc.
+double childCpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1.0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    // After the command's closing parenthesis: state is field 3, utime 14, stime 15.
+    if (fields.size() < 13)
+        return -1.0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Share of one core the event loop's thread and the library's threads use over ms.
+double engineShare(int ms)
+{
+    const double cpu = processCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    runEventLoop(ms);
+    return 100.0 * (processCpuSeconds() - cpu) / (double(wall.elapsed()) / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
+    const int ms = seconds * 1000;
+
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath(QStringLiteral("bench.mp3"));
+    if (!varendo::test::writeTone(mp3, varendo::test::Encoding::Mp3, 440, seconds + 8.0)) {
+        std::fprintf(stderr, "cannot generate the MP3 file\n");
+        return 1;
+    }
+    std::printf("output: %s\n", qEnvironmentVariableIsEmpty("PULSE_SERVER")
+                                    ? "default (no PULSE_SERVER set)"
+                                    : qgetenv("PULSE_SERVER").constData());
+
+    auto library = varendo::gst::createAudioLibrary();
+    varendo::TAudioObject player(*library, nullptr);
+    runEventLoop(500);
+    std::printf("engine idle:              %6.2f %% of one core over %d s\n", engineShare(ms), seconds);
+
+    player.LoadAndPlay({mp3});
+    runEventLoop(1000); // past the start
+    const double playing = engineShare(ms);
+    std::printf("engine playing MP3:       %6.2f %% of one core over %d s (state %d, at %d ms)\n", playing, seconds,
+                player.State, player.GetPosition());
+    player.Stop();
+
+    QProcess gstPlay;
+    gstPlay.start(QStringLiteral("gst-play-1.0"), {QStringLiteral("--no-interactive"), QStringLiteral("-q"), mp3});
+    if (!gstPlay.waitForStarted(5000)) {
+        std::printf("gst-play-1.0 playing MP3: not run (%s)\n", qPrintable(gstPlay.errorString()));
+        return 0;
+    }
+    QThread::msleep(1000);
+    const double before = childCpuSeconds(gstPlay.processId());
+    QElapsedTimer wall;
+    wall.start();
+    QThread::msleep(ulong(ms));
+    const double after = childCpuSeconds(gstPlay.processId());
+    const double elapsed = double(wall.elapsed()) / 1000.0;
+    gstPlay.kill();
+    gstPlay.waitForFinished(5000);
+    if (before < 0 || after < 0)
+        std::printf("gst-play-1.0 playing MP3: ended early\n");
+    else
+        std::printf("gst-play-1.0 playing MP3: %6.2f %% of one core over %d s\n", 100.0 * (after - before) / elapsed,
+                    seconds);
+    return 0;
+}

@@ -159,9 +159,9 @@ QString realMediaFile(int seconds)
 
 QString h264File(int width, int height, int seconds)
 {
-    return makeOnce(QStringLiteral("ball-%1x%2-%3s.mp4").arg(width).arg(height).arg(seconds), [&](const QString& tmp) {
+    return makeOnce(QStringLiteral("bars-%1x%2-%3s.mp4").arg(width).arg(height).arg(seconds), [&](const QString& tmp) {
         return runGstreamer(
-            QStringLiteral("videotestsrc pattern=ball num-buffers=%1 ! video/x-raw,width=%2,height=%3,framerate=25/1 "
+            QStringLiteral("videotestsrc pattern=smpte horizontal-speed=4 num-buffers=%1 ! video/x-raw,width=%2,height=%3,framerate=25/1 "
                            "! videoconvert ! x264enc speed-preset=veryfast bitrate=%4 ! h264parse ! mux. "
                            "%5 ! avenc_aac ! mux. mp4mux name=mux ! filesink location=\"%6\"")
                 .arg(seconds * 25).arg(width).arg(height).arg(width * height / 300)

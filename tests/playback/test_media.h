@@ -20,7 +20,7 @@ QString aviFile(int seconds);
 QString wmvFile(int seconds);
 // RealVideo and AC-3 sound in RealMedia, made by ffmpeg.
 QString realMediaFile(int seconds);
-// H.264 in MP4 at the given size, with the moving test pattern (for benchmarks).
+// H.264 in MP4 at the given size, with colour bars scrolling sideways (for the benchmark and the demo).
 QString h264File(int width, int height, int seconds);
 // Bytes that are no media at all, and the first half of the AVI.
 QString corruptFile();

@@ -1,6 +1,7 @@
 // Plays a video in the components laid out as in the main window, for a look
-// on a real display: varendo_video_demo [file] [seconds] [grab.png]
-// Without a file it plays a generated test picture.
+// on a real display: varendo_video_demo [file] [seconds] [grab.png] [full-screen]
+// Without a file it plays generated colour bars; a repeat stretch of 3..8 s
+// shows as the track bar's band.
 #include "gstreamer/video/pipeline_reaper.h"
 #include "layout_harness.h"
 #include "test_media.h"
@@ -23,15 +24,20 @@ int main(int argc, char** argv)
     }
     const int seconds = args.value(2, QStringLiteral("8")).toInt();
     const QString grabPath = args.value(3);
+    const bool fullScreen = args.value(4) == QLatin1String("full-screen");
 
     int status = 0;
     {
         varendo::test::MainVideoLayout layout;
         layout.window.show();
+        layout.dstrckbr1->setSelStart(3);
+        layout.dstrckbr1->setSelEnd(8);
         if (!layout.fltrgrph1->renderFile(path) || !layout.fltrgrph1->play()) {
             std::fprintf(stderr, "cannot play %s: %s\n", qPrintable(path), qPrintable(layout.fltrgrph1->lastError()));
             return 1;
         }
+        if (fullScreen)
+            layout.vdwndw1->setFullScreen(true);
         QTimer::singleShot(seconds * 1000, &app, [&] {
             if (!grabPath.isEmpty())
                 layout.window.grab().save(grabPath);

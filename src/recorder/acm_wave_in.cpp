@@ -16,10 +16,7 @@ TACMWaveIn::TACMWaveIn(QWidget* owner) : WaveComponent(owner) {}
 
 TACMWaveIn::~TACMWaveIn()
 {
-    // Nobody could receive this device's notices once we are gone.
-    if (waveIn.open && waveIn.receiver == this)
-        Close();
-    drainNotices();
+    closeOnDestruction(waveIn, &WaveService::inReset, &WaveService::inClose);
 }
 
 void TACMWaveIn::Open(const WaveFormatRecord* format)
@@ -40,14 +37,7 @@ void TACMWaveIn::Open(const WaveFormatRecord* format)
 
 void TACMWaveIn::Close()
 {
-    if (!waveIn.open)
-        return;
-    auto [service, device] = takeDevice(waveIn);
-    if (device == 0)
-        return; // the service never opened it
-    // The buffers the reset hands back arrive as notices and are freed there.
-    service->inReset(device);
-    service->inClose(device);
+    closeDevice(waveIn, &WaveService::inReset, &WaveService::inClose);
 }
 
 void TACMWaveIn::queueBuffer(WaveService& service, WaveHandle device, WaveHeader* header)

@@ -16,9 +16,7 @@ TACMWaveOut::TACMWaveOut(QWidget* owner) : WaveComponent(owner) {}
 
 TACMWaveOut::~TACMWaveOut()
 {
-    if (waveOut.open && waveOut.receiver == this)
-        Close();
-    drainNotices();
+    closeOnDestruction(waveOut, &WaveService::outReset, &WaveService::outClose);
 }
 
 void TACMWaveOut::Open(const WaveFormatRecord* format)
@@ -56,14 +54,7 @@ void TACMWaveOut::Write(const void* data, int size)
 
 void TACMWaveOut::Close()
 {
-    if (!waveOut.open)
-        return;
-    auto [service, device] = takeDevice(waveOut);
-    if (device == 0)
-        return;
-    // The blocks the reset hands back arrive as notices and are freed there.
-    service->outReset(device);
-    service->outClose(device);
+    closeDevice(waveOut, &WaveService::outReset, &WaveService::outClose);
 }
 
 void TACMWaveOut::handleNotice(const WaveNoticeEvent& notice)

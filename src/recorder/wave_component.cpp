@@ -73,8 +73,10 @@ void WaveComponent::paintEvent(QPaintEvent* e)
     e->accept();
 }
 
-void WaveComponent::drainNotices()
+void WaveComponent::closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close)
 {
+    if (slot.receiver == this)
+        closeDevice(slot, reset, close);
     QCoreApplication::sendPostedEvents(this, WaveNoticeEvent::eventType());
 }
 
@@ -137,16 +139,21 @@ bool WaveComponent::openDevice(WaveDeviceSlot& slot, const WaveFormatRecord& for
     return true;
 }
 
-std::pair<std::shared_ptr<WaveService>, WaveHandle> WaveComponent::takeDevice(WaveDeviceSlot& slot)
+void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close)
 {
-    auto service = std::move(slot.service);
+    if (!slot.open)
+        return;
+    const auto service = std::move(slot.service);
     const WaveHandle handle = slot.handle;
     slot.closing = true;
     slot.open = false;
     slot.handle = 0;
     slot.service.reset();
     slot.receiver = nullptr;
-    return {std::move(service), handle};
+    if (handle == 0)
+        return; // the service never opened it
+    ((*service).*reset)(handle);
+    ((*service).*close)(handle);
 }
 
 } // namespace varendo

@@ -49,9 +49,11 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     virtual void handleNotice(const WaveNoticeEvent& notice) = 0;
 
-    // Delivers notices still queued for this component; run by the derived
-    // destructor after closing its device, so handed-back buffers are freed.
-    void drainNotices();
+    // For the derived destructor: nobody could receive the notices of a device
+    // this component opened once it is gone, so the device is closed; then the
+    // notices still queued here are delivered, which frees their buffers.
+    using DeviceCall = WaveResult (WaveService::*)(WaveHandle);
+    void closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close);
 
     static WaveHeader* allocateBuffer(uint32_t length);
     static void freeBuffer(WaveHeader* header);
@@ -67,8 +69,10 @@ protected:
     using OpenCall = WaveResult (WaveService::*)(WaveHandle*, const WaveFormatRecord*, QObject*);
     bool openDevice(WaveDeviceSlot& slot, const WaveFormatRecord& format, OpenCall open,
                     const QString& failureText);
-    // Resets slot to closed, closing flag set; returns the service and handle to release.
-    static std::pair<std::shared_ptr<WaveService>, WaveHandle> takeDevice(WaveDeviceSlot& slot);
+    // Marks slot closed (closing flag set) and has the service reset and close
+    // its device; the buffers the reset hands back arrive as notices and are
+    // freed there. Nothing happens when slot is not open.
+    static void closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close);
 };
 
 } // namespace varendo

@@ -82,20 +82,14 @@ WaveResult CaptureDevice::start()
     return waveerr::kNoError;
 }
 
-void CaptureDevice::reset()
+WaveResult CaptureDevice::reset()
 {
     std::lock_guard lock(mutex_);
     started_ = false;
     pending_.clear();
     backlog_.clear();
     handBackAllLocked();
-}
-
-void CaptureDevice::close()
-{
-    releasePipeline();
-    std::lock_guard lock(mutex_);
-    handBackAllLocked();
+    return waveerr::kNoError;
 }
 
 GstFlowReturn CaptureDevice::onSample(GstAppSink* sink, gpointer self)

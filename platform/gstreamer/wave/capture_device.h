@@ -21,8 +21,7 @@ public:
     WaveResult open();
     WaveResult addBuffer(WaveHeader* header);
     WaveResult start();
-    void reset();
-    void close();
+    WaveResult reset();
 
     // Blocks coded while every buffer is with the receiver wait here; beyond
     // this (10 s) new sound is dropped, as a device without buffers does.

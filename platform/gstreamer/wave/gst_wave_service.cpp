@@ -22,21 +22,15 @@ public:
     }
     WaveResult inAddBuffer(WaveHandle handle, WaveHeader* header) override
     {
-        auto* device = find(captures_, handle);
-        return device ? device->addBuffer(header) : waveerr::kInvalidHandle;
+        return onDevice(captures_, handle, [&](CaptureDevice& d) { return d.addBuffer(header); });
     }
     WaveResult inStart(WaveHandle handle) override
     {
-        auto* device = find(captures_, handle);
-        return device ? device->start() : waveerr::kInvalidHandle;
+        return onDevice(captures_, handle, [](CaptureDevice& d) { return d.start(); });
     }
     WaveResult inReset(WaveHandle handle) override
     {
-        auto* device = find(captures_, handle);
-        if (!device)
-            return waveerr::kInvalidHandle;
-        device->reset();
-        return waveerr::kNoError;
+        return onDevice(captures_, handle, [](CaptureDevice& d) { return d.reset(); });
     }
     WaveResult inClose(WaveHandle handle) override { return closeDevice(captures_, handle); }
 
@@ -46,16 +40,11 @@ public:
     }
     WaveResult outWrite(WaveHandle handle, WaveHeader* header) override
     {
-        auto* device = find(outputs_, handle);
-        return device ? device->write(header) : waveerr::kInvalidHandle;
+        return onDevice(outputs_, handle, [&](OutputDevice& d) { return d.write(header); });
     }
     WaveResult outReset(WaveHandle handle) override
     {
-        auto* device = find(outputs_, handle);
-        if (!device)
-            return waveerr::kInvalidHandle;
-        device->reset();
-        return waveerr::kNoError;
+        return onDevice(outputs_, handle, [](OutputDevice& d) { return d.reset(); });
     }
     WaveResult outClose(WaveHandle handle) override { return closeDevice(outputs_, handle); }
 
@@ -107,6 +96,13 @@ private:
         }
         device->close(); // hands back what is still queued: no notice follows
         return waveerr::kNoError;
+    }
+
+    template <class Device, class Call>
+    WaveResult onDevice(const Devices<Device>& devices, WaveHandle handle, Call call)
+    {
+        Device* device = find(devices, handle);
+        return device ? call(*device) : waveerr::kInvalidHandle;
     }
 
     template <class Device>

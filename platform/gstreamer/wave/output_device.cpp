@@ -84,7 +84,7 @@ WaveResult OutputDevice::write(WaveHeader* header)
     return waveerr::kNoError;
 }
 
-void OutputDevice::reset()
+WaveResult OutputDevice::reset()
 {
     stopPipeline();
     {
@@ -96,13 +96,7 @@ void OutputDevice::reset()
         std::lock_guard lock(mutex_);
         failed_ = true;
     }
-}
-
-void OutputDevice::close()
-{
-    releasePipeline();
-    std::lock_guard lock(mutex_);
-    handBackAllLocked();
+    return waveerr::kNoError;
 }
 
 void OutputDevice::restartStreamLocked()

@@ -17,8 +17,7 @@ public:
 
     WaveResult open();
     WaveResult write(WaveHeader* header);
-    void reset();
-    void close();
+    WaveResult reset();
 
 private:
     static GstPadProbeReturn onSinkData(GstPad* pad, GstPadProbeInfo* info, gpointer self);

@@ -12,6 +12,13 @@ WaveDevice::~WaveDevice()
     releasePipeline();
 }
 
+void WaveDevice::close()
+{
+    releasePipeline();
+    std::lock_guard lock(mutex_);
+    handBackAllLocked();
+}
+
 WaveResult WaveDevice::buildPipeline(const char* description)
 {
     ensureInitialised();

@@ -19,6 +19,8 @@ public:
     WaveDevice& operator=(const WaveDevice&) = delete;
 
     WaveHandle handle() const { return handle_; }
+    // Stops the device for good and hands back every buffer still queued.
+    void close();
 
 protected:
     // Builds the pipeline from a launch description; kNoDriver when elements are missing.

@@ -69,19 +69,20 @@ void TACMWaveIn::handleNotice(const WaveNoticeEvent& notice)
     if (service->inUnprepareHeader(device, header) != waveerr::kNoError)
         waveIn.reportOnce(QStringLiteral("In Un Prepare error"));
 
+    if (!waveIn.isCurrent(device)) { // closed while a message was up
+        freeBuffer(header);
+        return;
+    }
+
     const uint32_t size = std::min(header->bytesRecorded, header->bufferLength);
     auto requeue = [&] {
-        if (!waveIn.isCurrent(device)) { // OnData or a message closed the device
+        if (!waveIn.isCurrent(device)) { // OnData closed the device
             freeBuffer(header);
             return;
         }
         resetHeader(header, waveInBufferSize, 0);
         queueBuffer(*service, device, header);
     };
-    if (!waveIn.isCurrent(device)) { // closed while a message was up
-        freeBuffer(header);
-        return;
-    }
     try {
         if (OnData) {
             const std::vector<char> copy(header->data, header->data + size);

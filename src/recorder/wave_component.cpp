@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace varendo {
 
@@ -143,12 +144,10 @@ void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCa
 {
     if (!slot.open)
         return;
-    const auto service = std::move(slot.service);
-    const WaveHandle handle = slot.handle;
+    const std::shared_ptr<WaveService> service = std::exchange(slot.service, nullptr);
+    const WaveHandle handle = std::exchange(slot.handle, 0);
     slot.closing = true;
     slot.open = false;
-    slot.handle = 0;
-    slot.service.reset();
     slot.receiver = nullptr;
     if (handle == 0)
         return; // the service never opened it

@@ -34,9 +34,12 @@ TDSTrackBar::~TDSTrackBar() = default;
 void TDSTrackBar::setFilterGraph(TFilterGraph* graph)
 {
     disconnect(stateConnection_);
+    disconnect(destroyedConnection_);
     graph_ = graph;
-    if (graph_)
+    if (graph_) {
         stateConnection_ = connect(graph_, &TFilterGraph::stateChanged, this, &TDSTrackBar::followGraphState);
+        destroyedConnection_ = connect(graph_, &QObject::destroyed, &timer_, &QTimer::stop);
+    }
     followGraphState();
 }
 

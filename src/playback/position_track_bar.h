@@ -68,6 +68,7 @@ private:
 
     QPointer<TFilterGraph> graph_;
     QMetaObject::Connection stateConnection_;
+    QMetaObject::Connection destroyedConnection_;
     QTimer timer_;
     bool leftDown_ = false;
     int selStart_ = 0;

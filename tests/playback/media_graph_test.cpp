@@ -9,9 +9,11 @@
 #include "playback_test_support.h"
 #include "test_media.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -180,6 +182,30 @@ TEST_F(MediaGraph, SeeksWhilePlayingAndRightAfterStarting)
     // Before the start lands on the start.
     ASSERT_TRUE(graph->seek(-3.0));
     EXPECT_EQ(graph->currentPositionMs().value_or(-1), 0);
+}
+
+TEST_F(MediaGraph, SeekPastTheEndEndsTheFileAndSeekingBackPlaysOn)
+{
+    QSignalSpy ended(graph.get(), &TFilterGraph::endOfMedia);
+    startPlaying(need(aviFile(4)));
+    ASSERT_TRUE(graph->seek(100.0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() == 1; }, kWaitMs));
+    EXPECT_EQ(graph->currentPositionMs(), graph->durationMs());
+    ASSERT_TRUE(graph->seek(1.0));
+    QSignalSpy ticks(bar, &TDSTrackBar::timer);
+    ASSERT_TRUE(waitForTick(ticks, 2));
+    EXPECT_GE(ticks.last().at(0).toLongLong(), 1000);
+    EXPECT_LT(ticks.last().at(0).toLongLong(), 3900) << "still at the end";
+}
+
+TEST_F(MediaGraph, RendersPathsWithChineseLettersBlanksAndAmpersands)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("第1册 第1课 001&002－Excuse Me #1.avi"));
+    ASSERT_TRUE(QFile::copy(need(aviFile(2)), path));
+    startPlaying(path);
+    EXPECT_TRUE(near(pixelOf(*video, {286, 232}), testPictureColour()));
 }
 
 TEST_F(MediaGraph, VolumeIsKeptReadBackAndAppliedLogarithmically)

@@ -176,6 +176,12 @@ struct GstMediaEngine::Link {
 GstMediaEngine::GstMediaEngine(QObject* parent) : MediaEngine(parent)
 {
     ensureInitialised();
+    prerollWatchdog_.setSingleShot(true);
+    prerollWatchdog_.setInterval(kPrerollWatchdogMs);
+    connect(&prerollWatchdog_, &QTimer::timeout, this, [this] {
+        if (hasMedia() && !prerolled_)
+            prerollDone();
+    });
 }
 
 GstMediaEngine::~GstMediaEngine()
@@ -243,7 +249,8 @@ bool GstMediaEngine::load(const QString& path)
     unload();
     lastError_.clear();
     QString uri;
-    if (path.contains(QStringLiteral("://"))) {
+    const bool isLocal = !path.contains(QStringLiteral("://"));
+    if (!isLocal) {
         uri = path;
     } else {
         const QFileInfo info(path);
@@ -270,14 +277,21 @@ bool GstMediaEngine::load(const QString& path)
         }
         why = link_->firstError;
     }
+    // A local file that has not pre-rolled by now never will: the demuxer
+    // that fails on it can do so without a word (decodebin swallows errors
+    // raised while it is still trying an element out).
+    if (why.isEmpty() && !settled && result != GST_STATE_CHANGE_FAILURE && isLocal)
+        why = QStringLiteral("The file \"%1\" could not be opened for playing.").arg(path);
     if (result == GST_STATE_CHANGE_FAILURE || !why.isEmpty()) {
         unload();
         lastError_ = why.isEmpty() ? QStringLiteral("The file \"%1\" cannot be played.").arg(path) : why;
         return false;
     }
-    // Still pre-rolling after the wait (a slow source): it goes on, and the
-    // bus tells when it is done or has failed.
+    // A remote source still opening after the wait goes on, and the bus
+    // tells when it is done or has failed.
     prerolled_ = settled;
+    if (!settled)
+        expectPreroll();
     state_ = GraphState::Stopped;
     return true;
 }
@@ -295,6 +309,7 @@ void GstMediaEngine::unload()
         PipelineReaper::instance().dispose(std::move(pipeline_));
     }
     ++generation_;
+    prerollWatchdog_.stop();
     state_ = GraphState::Stopped;
     prerolled_ = false;
     atEnd_ = false;
@@ -317,8 +332,23 @@ bool GstMediaEngine::changeState(GstState target)
         return false;
     }
     if (result == GST_STATE_CHANGE_ASYNC)
-        prerolled_ = false;
+        expectPreroll();
     return true;
+}
+
+void GstMediaEngine::expectPreroll()
+{
+    prerolled_ = false;
+    prerollWatchdog_.start();
+}
+
+void GstMediaEngine::prerollDone()
+{
+    prerollWatchdog_.stop();
+    prerolled_ = true;
+    seekingToMs_.reset();
+    if (pendingSeekMs_)
+        issueSeek(*pendingSeekMs_);
 }
 
 bool GstMediaEngine::play()
@@ -342,6 +372,7 @@ bool GstMediaEngine::stop()
     if (!hasMedia() || !changeState(GST_STATE_READY))
         return false;
     state_ = GraphState::Stopped;
+    prerollWatchdog_.stop();
     prerolled_ = false;
     atEnd_ = false;
     pendingSeekMs_.reset();
@@ -403,7 +434,7 @@ bool GstMediaEngine::issueSeek(qint64 positionMs)
     if (!gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME, flags, positionMs * GST_MSECOND))
         return false;
     seekingToMs_ = positionMs;
-    prerolled_ = false;
+    expectPreroll();
     return true;
 }
 
@@ -493,10 +524,7 @@ void GstMediaEngine::handleMessage(GstMessage* message)
         emit endOfMedia();
         break;
     case GST_MESSAGE_ASYNC_DONE:
-        prerolled_ = true;
-        seekingToMs_.reset();
-        if (pendingSeekMs_)
-            issueSeek(*pendingSeekMs_);
+        prerollDone();
         break;
     case GST_MESSAGE_DURATION_CHANGED:
         durationCacheMs_.reset();

@@ -7,6 +7,7 @@
 #include "playback/media_engine.h"
 
 #include <QSize>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -39,8 +40,11 @@ public:
 
     QString lastError() const override { return lastError_; }
 
-    // Longest wait for a file to pre-roll when it is loaded.
-    static constexpr int kPrerollWaitMs = 5000;
+    // Longest wait for a file to pre-roll when it is loaded. Local files
+    // take well under a second; one that takes longer is taken as unplayable.
+    static constexpr int kPrerollWaitMs = 8000;
+    // After this long without news of a pre-roll, seeks are sent anyway.
+    static constexpr int kPrerollWatchdogMs = 3000;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -50,6 +54,8 @@ private:
 
     bool buildPipeline(const QString& uri);
     bool changeState(GstState target);
+    void expectPreroll();
+    void prerollDone();
     bool issueSeek(qint64 positionMs);
     void handleMessage(GstMessage* message);
     void takeFrame();
@@ -72,6 +78,8 @@ private:
     QSize area_;
     QSize frameSize_;          // what the capsfilter asks for now; empty: the file's own size
     QString lastError_;
+    // A pre-roll that never reports its end must not hold seeks back for good.
+    QTimer prerollWatchdog_;
 };
 
 // The factory main() installs for the media graph (TFilterGraph).

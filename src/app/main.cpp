@@ -2,6 +2,8 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "app/varendo_windows.h"
+#include "gstreamer/wave/gst_wave_service.h"
+#include "recorder/wave_service.h"
 
 #include <QApplication>
 
@@ -9,6 +11,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     varendo::setUpApplication(app);
+    // The real platform services behind the program's interfaces.
+    varendo::setWaveService(varendo::gst::createWaveService());
     auto windows = varendo::createWindows(varendo::executableFolder());
     windows->Form1->show();
     return app.exec();

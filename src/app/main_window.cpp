@@ -7,6 +7,8 @@
 #include "common/lesson_label.h"
 #include "desktop/version.h"
 #include "library/media_list_window.h"
+#include "recorder/acm_wave_in.h"
+#include "recorder/acm_wave_out.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -32,6 +32,8 @@ class QThread;
 namespace varendo {
 struct VarendoWindows;
 class TRadioGroup;
+class TACMWaveIn;
+class TACMWaveOut;
 }
 
 // Font of the lesson panes, with the colour its text is drawn in.
@@ -173,8 +175,8 @@ public:
     QToolButton* btnrecord = nullptr;
     QToolButton* btnstop = nullptr;
     QProgressBar* rzprgrsbr1 = nullptr;
-    QWidget* acmwvn1 = nullptr;
-    QWidget* acmwvt1 = nullptr;
+    varendo::TACMWaveIn* acmwvn1 = nullptr;
+    varendo::TACMWaveOut* acmwvt1 = nullptr;
 
     // ---- Menus
     QMenu* N15 = nullptr;

@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 
 #include "app/radio_group.h"
+#include "recorder/acm_wave_in.h"
+#include "recorder/acm_wave_out.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -199,10 +201,11 @@ void TForm1::createLessonPanes()
     lbl1->move(446 - lbl1->width() - 12, 0);
     lbl1->hide();
 
-    acmwvn1 = new QWidget(grp5);
-    acmwvn1->setGeometry(300, 40, 32, 32);
-    acmwvt1 = new QWidget(grp5);
-    acmwvt1->setGeometry(340, 40, 32, 32);
+    // The recorder's capture and output components: 32 x 32, never shown.
+    acmwvn1 = new varendo::TACMWaveIn(grp5);
+    acmwvn1->move(300, 40);
+    acmwvt1 = new varendo::TACMWaveOut(grp5);
+    acmwvt1->move(340, 40);
 
     grp8 = new QGroupBox(QStringLiteral("生词和短语"), client);
     grp8->setGeometry(575, 477, 446, 206);

@@ -3,6 +3,8 @@
 #include "app/about_box.h"
 #include "app/main_window.h"
 #include "app/radio_group.h"
+#include "recorder/acm_wave_in.h"
+#include "recorder/acm_wave_out.h"
 #include "study/notes_window.h"
 #include "study/progress_board.h"
 #include "study/settings_dialog.h"
@@ -64,6 +66,9 @@ TEST(Startup, CreatesTheDatabaseAndSetsTheSharedState)
     EXPECT_EQ(f->btnbbz->toolTip(), "复读终点\n微调CTRL+-\n鼠标拖拽调整");
     EXPECT_TRUE(f->grp3->isHidden());
     EXPECT_TRUE(f->acmwvn1->isHidden());
+    EXPECT_TRUE(f->acmwvt1->isHidden());
+    EXPECT_EQ(f->acmwvn1->size(), QSize(32, 32));
+    EXPECT_EQ(f->acmwvn1->parentWidget(), f->grp5);
     EXPECT_EQ(f->grp8->height(), 209);
     EXPECT_EQ(f->grp6->height(), 161);
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();

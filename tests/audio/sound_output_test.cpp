@@ -14,7 +14,9 @@ using namespace varendo::test;
 
 namespace {
 
-constexpr double kToneHz = 660.0;
+// An unusual frequency, so other programs sounding on the same server while the test
+// runs (the sink is shared) do not count as ours.
+constexpr double kToneHz = 1373.0;
 
 // Records the null sink's monitor for as long as it lives.
 class MonitorRecording {
@@ -73,9 +75,8 @@ TEST(SoundOutput, TheEngineIsHeardOnTheDefaultOutput)
     ASSERT_EQ(player.State, TAudioEngine::StatePlaying);
     spinFor(300);
     const double playing = monitor.toneOver(600);
-    EXPECT_GT(playing, 1e-4) << "the tone reaches the sink";
-    EXPECT_GT(playing, 100 * before);
-    EXPECT_GT(playing, 100 * tonePower(monitor.capture.left(), 440.0, 44100)) << "and it is the tone we played";
+    EXPECT_GT(playing, 1e-3) << "the tone reaches the sink";
+    EXPECT_GT(playing, 100 * before) << "and it is the tone we played";
 
     player.SetVolume(0);
     spinFor(200);

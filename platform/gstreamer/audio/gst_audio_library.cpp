@@ -116,7 +116,7 @@ struct Effect {
     ParamEqRecord params;
 };
 
-enum class Output { Pulse, Alsa, Silent };
+enum class Output { Pulse, Alsa, Silent, Given };
 
 std::string headerBlock(const GstStructure* headers)
 {
@@ -285,7 +285,7 @@ public:
         if (initialised_ || frequency < 1000 || frequency > 192000)
             return false;
         rate_ = frequency;
-        output_ = device == 0 ? Output::Silent : probeOutput();
+        output_ = options_.makeSink ? Output::Given : device == 0 ? Output::Silent : probeOutput();
         initialised_ = true;
         outputStopped_ = false;
         return true;
@@ -561,8 +561,6 @@ private:
 
     Output probeOutput() const
     {
-        if (options_.makeSink)
-            return Output::Pulse; // unused: the given sink stands in for the device
         for (auto [factory, output] : {std::pair{"pulsesink", Output::Pulse}, std::pair{"alsasink", Output::Alsa}}) {
             GstElement* sink = gst_element_factory_make(factory, nullptr);
             if (!sink)
@@ -579,10 +577,10 @@ private:
 
     GstElement* makeSink() const
     {
-        if (options_.makeSink)
-            return options_.makeSink();
         GstElement* sink = nullptr;
         switch (output_) {
+        case Output::Given:
+            return options_.makeSink();
         case Output::Pulse:
             sink = gst_element_factory_make("pulsesink", nullptr);
             break;

@@ -120,9 +120,10 @@ void TVideoWindow::applyFullScreen()
 
 QSize TVideoWindow::videoArea() const
 {
-    if (showingFullScreen())
-        return surface_->size();
-    return size();
+    const QWidget* shownIn = showingFullScreen() ? static_cast<const QWidget*>(surface_.get()) : this;
+    // In device pixels, so frames are made at the resolution they are shown at.
+    const qreal ratio = shownIn->devicePixelRatioF();
+    return QSize(qRound(shownIn->width() * ratio), qRound(shownIn->height() * ratio));
 }
 
 void TVideoWindow::showFrame(const VideoFrame& frame)
@@ -153,8 +154,9 @@ void TVideoWindow::paintFrame(QPainter& painter, const QRect& area, const VideoF
     const QRegion around = QRegion(area).subtracted(QRegion(target));
     for (const QRect& r : around)
         painter.fillRect(r, Qt::black);
-    if (target.size() == frame.image.size()) {
-        painter.drawImage(target.topLeft(), frame.image);
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    if (QSize(qRound(target.width() * ratio), qRound(target.height() * ratio)) == frame.image.size()) {
+        painter.drawImage(target, frame.image);
     } else {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, frame.image);
@@ -174,7 +176,7 @@ void TVideoWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     if (!showingFullScreen())
-        emit videoAreaChanged(size());
+        emit videoAreaChanged(videoArea());
 }
 
 void TVideoWindow::mouseDoubleClickEvent(QMouseEvent*)
@@ -210,4 +212,8 @@ void TVideoWindow::showPopupMenu(const QPoint& globalPos)
 {
     if (popupMenu_)
         popupMenu_->popup(globalPos);
+    else if (contextMenuPolicy() == Qt::CustomContextMenu)
+        // A menu attached the Qt way; from full screen it still gets a point
+        // that maps back to where the click was.
+        emit customContextMenuRequested(mapFromGlobal(globalPos));
 }

@@ -30,7 +30,8 @@ public:
     // The full-screen window while it exists (it is made the first time it is needed).
     QWidget* fullScreenWindow() const;
 
-    // The pop-up menu shown on a right click (here and in full screen).
+    // The pop-up menu shown on a right click (here and in full screen). A menu
+    // attached through customContextMenuRequested works in full screen too.
     void setPopupMenu(QMenu* menu) { popupMenu_ = menu; }
     QMenu* popupMenu() const { return popupMenu_; }
 
@@ -39,7 +40,7 @@ public:
     bool hasFrame() const { return !frame_.image.isNull(); }
     const varendo::playback::VideoFrame& frame() const { return frame_; }
 
-    // Size of the area the video is shown in now (here or full screen).
+    // Size of the area the video is shown in now (here or full screen), in device pixels.
     QSize videoArea() const;
 
     // Paints a frame into area: the picture fitted with its aspect kept, black elsewhere.

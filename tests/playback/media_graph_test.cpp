@@ -9,6 +9,7 @@
 #include "playback_test_support.h"
 #include "test_media.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
@@ -326,6 +327,14 @@ TEST_F(MediaGraph, FullScreenCoversTheScreenAndForwardsEvents)
     QTest::keyClick(surface, Qt::Key_Space);
     ASSERT_EQ(keys.count(), 1);
     EXPECT_EQ(keys.first().at(0).toInt(), int(Qt::Key_Space));
+
+    // A menu attached the Qt way opens where the right click was.
+    video->setContextMenuPolicy(Qt::CustomContextMenu);
+    QSignalSpy menu(video, &QWidget::customContextMenuRequested);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, local, surface->mapToGlobal(local));
+    QApplication::sendEvent(surface, &rightClick);
+    ASSERT_EQ(menu.count(), 1);
+    EXPECT_EQ(video->mapToGlobal(menu.first().at(0).toPoint()), surface->mapToGlobal(local));
 
     // Re-applied when playback starts, also for the next file.
     surface->hide();

@@ -165,6 +165,11 @@ TEST_F(GstAudio, TheEndWatchStopsEachKindNearItsEnd)
         spinFor(200);
         EXPECT_EQ(player.GetPosition(), stoppedAt) << name << ": the channel is stopped";
     }
+    // Placed past its end, a file ends as if it had played there.
+    player.LoadAndPlay({file("short.wav")});
+    player.SetPosition(player.GetLength() + 5000);
+    EXPECT_TRUE(waitUntil([&] { return player.State == TAudioEngine::StateEnded; }));
+
     // A stopped engine stays stopped even when placed at the end.
     player.LoadAndPlay({file("short.wav")});
     player.Stop();

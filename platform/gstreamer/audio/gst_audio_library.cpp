@@ -300,27 +300,8 @@ public:
         return true;
     }
 
-    bool Start() override
-    {
-        if (!initialised_)
-            return false;
-        outputStopped_ = false;
-        for (auto& [handle, channel] : channels_)
-            if (channel->play == Channel::Play::Playing)
-                gst_element_set_state(channel->pipeline.get(), GST_STATE_PLAYING);
-        return true;
-    }
-
-    bool Stop() override
-    {
-        if (!initialised_)
-            return false;
-        outputStopped_ = true;
-        for (auto& [handle, channel] : channels_)
-            if (channel->play == Channel::Play::Playing)
-                gst_element_set_state(channel->pipeline.get(), GST_STATE_PAUSED);
-        return true;
-    }
+    bool Start() override { return holdOutput(false); }
+    bool Stop() override { return holdOutput(true); }
 
     float SetBufferLength(float seconds) override
     {
@@ -443,8 +424,11 @@ public:
     bool ChannelSetPosition(AudioHandle handle, std::uint64_t bytes) override
     {
         Channel* channel = find(handle);
-        if (!channel || bytes == kNoValue || (channel->lengthBytes != kNoValue && bytes >= channel->lengthBytes))
+        if (!channel || bytes == kNoValue)
             return false;
+        // A place at or past the end is the last frame: dragging to the end ends the file.
+        if (channel->lengthBytes != kNoValue && bytes >= channel->lengthBytes)
+            bytes = channel->lengthBytes >= std::uint64_t(kBytesPerFrame) ? channel->lengthBytes - kBytesPerFrame : 0;
         GstElement* pipeline = channel->pipeline.get();
         // Seek only once any state change in flight has settled.
         gst_element_get_state(pipeline, nullptr, nullptr, GST_MSECOND * options_.openTimeoutMs);
@@ -542,6 +526,18 @@ public:
     }
 
 private:
+    // Holding the output pauses every playing pipeline; they stay "playing" to their callers.
+    bool holdOutput(bool hold)
+    {
+        if (!initialised_)
+            return false;
+        outputStopped_ = hold;
+        for (auto& [handle, channel] : channels_)
+            if (channel->play == Channel::Play::Playing)
+                gst_element_set_state(channel->pipeline.get(), hold ? GST_STATE_PAUSED : GST_STATE_PLAYING);
+        return true;
+    }
+
     static std::uint64_t nsToBytes(gint64 ns, std::uint32_t rate)
     {
         return std::uint64_t(gst_util_uint64_scale(guint64(ns), rate, GST_SECOND)) * kBytesPerFrame;

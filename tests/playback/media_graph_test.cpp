@@ -1,5 +1,5 @@
 // The media graph, video window and track bar together over GStreamer, on
-// files generated on this machine (AVI, ASF/WMV, RealMedia).
+// files generated on this machine (AVI, ASF/WMV, RealMedia, MP4).
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/video/pipeline_reaper.h"
 #include "playback/media_arithmetic.h"
@@ -116,7 +116,8 @@ TEST_P(MediaGraphFormat, PlaysVisiblyAndTicksInWholeSeconds)
 INSTANTIATE_TEST_SUITE_P(Files, MediaGraphFormat,
                          ::testing::Values(Format{"Avi", [] { return aviFile(4); }},
                                            Format{"AsfWmv", [] { return wmvFile(4); }},
-                                           Format{"RealMedia", [] { return realMediaFile(4); }}),
+                                           Format{"RealMedia", [] { return realMediaFile(4); }},
+                                           Format{"Mp4", [] { return mp4File(4); }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MediaGraph, SeeksPausesAndStops)

@@ -157,6 +157,15 @@ QString realMediaFile(int seconds)
     });
 }
 
+QString mp4File(int seconds)
+{
+    return makeOnce(QStringLiteral("solid-%1s.mp4").arg(seconds), [&](const QString& tmp) {
+        return runGstreamer(QStringLiteral("%1 ! videoconvert ! x264enc speed-preset=veryfast ! h264parse ! mux. "
+                                           "%2 ! avenc_aac ! mux. mp4mux name=mux ! filesink location=\"%3\"")
+                                .arg(solidVideo(seconds, kTestPictureWidth, kTestPictureHeight), sineAudio(seconds), tmp));
+    });
+}
+
 QString h264File(int width, int height, int seconds)
 {
     return makeOnce(QStringLiteral("bars-%1x%2-%3s.mp4").arg(width).arg(height).arg(seconds), [&](const QString& tmp) {

@@ -20,6 +20,8 @@ QString aviFile(int seconds);
 QString wmvFile(int seconds);
 // RealVideo and AC-3 sound in RealMedia, made by ffmpeg.
 QString realMediaFile(int seconds);
+// H.264 and AAC in MP4.
+QString mp4File(int seconds);
 // H.264 in MP4 at the given size, with colour bars scrolling sideways (for the benchmark and the demo).
 QString h264File(int width, int height, int seconds);
 // Bytes that are no media at all, and the first half of the AVI.

@@ -20,7 +20,6 @@ PACKAGES=(
   # headless display, screenshots, test media
   xvfb xauth x11-utils imagemagick ffmpeg sox espeak-ng lame
   gstreamer1.0-x  # ximagesink: the video benchmark's reference player draws through it
-  gstreamer1.0-x  # ximagesink: the video benchmark's reference player draws through it
   gstreamer1.0-plugins-base-apps  # gst-play-1.0, the audio benchmark's reference player
 )
 

@@ -101,6 +101,7 @@ int main(int argc, char** argv)
     std::printf("engine playing MP3:       %6.2f %% of one core over %d s (state %d, at %d ms)\n", playing, seconds,
                 player.State, player.GetPosition());
     player.Stop();
+    std::printf("engine stopped, file open: %5.2f %% of one core over %d s\n", engineShare(ms), seconds);
 
     QProcess gstPlay;
     gstPlay.start(QStringLiteral("gst-play-1.0"), {QStringLiteral("--no-interactive"), QStringLiteral("-q"), mp3});

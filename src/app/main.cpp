@@ -2,6 +2,7 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "app/varendo_windows.h"
+#include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
 #include "recorder/wave_service.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     varendo::setUpApplication(app);
     // The real platform services behind the program's interfaces.
     varendo::setWaveService(varendo::gst::createWaveService());
+    varendo::gst::installMediaEngine();
     auto windows = varendo::createWindows(varendo::executableFolder());
     windows->Form1->show();
     return app.exec();

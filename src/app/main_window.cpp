@@ -7,6 +7,7 @@
 #include "common/lesson_label.h"
 #include "desktop/version.h"
 #include "library/media_list_window.h"
+#include "playback/media_graph.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
 
@@ -150,6 +151,9 @@ void TForm1::FormCreate(QObject*)
     // 8.
     timingList.clear();
     lessonFont = TLessonFont{};
+
+    // The media graph is active from the start.
+    varendo::guarded([this] { fltrgrph1->setActive(true); });
 
     // 9. Without a usable database the program still opens, with no lessons.
     varendo::guarded([this] { dfcreat(); });

@@ -28,6 +28,9 @@ class QToolBar;
 class QToolButton;
 class QFrame;
 class QThread;
+class TFilterGraph;
+class TVideoWindow;
+class TDSTrackBar;
 
 namespace varendo {
 struct VarendoWindows;
@@ -128,8 +131,9 @@ public:
     QWidget* client = nullptr; // the client area below the menu bar
     QFrame* pnl1 = nullptr;
     QGroupBox* grp1 = nullptr;
-    QWidget* vdwndw1 = nullptr;
-    QSlider* dstrckbr1 = nullptr;
+    TFilterGraph* fltrgrph1 = nullptr;
+    TVideoWindow* vdwndw1 = nullptr;
+    TDSTrackBar* dstrckbr1 = nullptr;
     QToolBar* ToolBar = nullptr;
     QLabel* StatusBar = nullptr;
     QToolButton* btup = nullptr;

@@ -3,6 +3,9 @@
 #include "app/main_window.h"
 
 #include "app/radio_group.h"
+#include "playback/media_graph.h"
+#include "playback/position_track_bar.h"
+#include "playback/video_window.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
 
@@ -125,17 +128,15 @@ void TForm1::createPlayerColumn()
     grp1 = new QGroupBox(client);
     grp1->setGeometry(0, 5, 576, 519);
 
-    vdwndw1 = new QWidget(grp1);
+    // The media graph draws into the video window and drives the position bar.
+    fltrgrph1 = new TFilterGraph(this);
+    vdwndw1 = new TVideoWindow(grp1);
     vdwndw1->setObjectName(QStringLiteral("vdwndw1"));
     vdwndw1->setGeometry(2, 8, 572, 465);
-    vdwndw1->setAutoFillBackground(true);
-    QPalette black = vdwndw1->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    vdwndw1->setPalette(black);
-
-    dstrckbr1 = new QSlider(Qt::Horizontal, grp1);
+    dstrckbr1 = new TDSTrackBar(grp1);
     dstrckbr1->setGeometry(1, 473, 572, 16);
-    dstrckbr1->setRange(0, 0);
+    fltrgrph1->setVideoWindow(vdwndw1);
+    dstrckbr1->setFilterGraph(fltrgrph1);
 
     ToolBar = new QToolBar(grp1);
     ToolBar->setGeometry(2, 488, 572, 29);

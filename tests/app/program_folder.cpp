@@ -4,6 +4,7 @@
 #include "app/message_box.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
+#include "gstreamer/video/gst_media_engine.h"
 
 #include <QDir>
 
@@ -11,6 +12,8 @@ using namespace varendo;
 
 ProgramFolder::ProgramFolder() : previousCwd_(QDir::currentPath())
 {
+    // The program's real media engine, as main() installs it.
+    gst::installMediaEngine();
     setMessageSink([this](const QString& text, bool) { messages << text; });
 }
 

@@ -9,6 +9,8 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "app/varendo_windows.h"
+#include "gstreamer/audio/gst_audio_library.h"
+#include "gstreamer/video/gst_media_engine.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
 
@@ -67,7 +69,9 @@ int child(int argc, char** argv, const QString& folder)
 {
     QApplication app(argc, argv);
     varendo::setUpApplication(app);
-    auto windows = varendo::createWindows(folder);
+    varendo::gst::installMediaEngine();
+    const auto audio = varendo::gst::createAudioLibrary();
+    auto windows = varendo::createWindows(folder, *audio);
     windows->Form1->show();
     // The first show runs when the window is shown; measure once the event loop has
     // delivered it.

@@ -2,6 +2,7 @@
 #include "app/application_setup.h"
 #include "app/main_window.h"
 #include "app/varendo_windows.h"
+#include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
 #include "recorder/wave_service.h"
@@ -15,7 +16,8 @@ int main(int argc, char** argv)
     // The real platform services behind the program's interfaces.
     varendo::setWaveService(varendo::gst::createWaveService());
     varendo::gst::installMediaEngine();
-    auto windows = varendo::createWindows(varendo::executableFolder());
+    const std::unique_ptr<varendo::AudioLibrary> audioLibrary = varendo::gst::createAudioLibrary();
+    auto windows = varendo::createWindows(varendo::executableFolder(), *audioLibrary);
     windows->Form1->show();
     return app.exec();
 }

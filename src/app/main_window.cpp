@@ -4,6 +4,7 @@
 #include "app/message_box.h"
 #include "app/radio_group.h"
 #include "app/varendo_windows.h"
+#include "audio/audio_object.h"
 #include "common/lesson_label.h"
 #include "desktop/version.h"
 #include "library/media_list_window.h"
@@ -22,8 +23,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
-    : QMainWindow(nullptr), w(windows), appDir(programFolder)
+TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder, varendo::AudioLibrary& audioLibrary)
+    : QMainWindow(nullptr), w(windows), appDir(programFolder), audioLibrary_(audioLibrary)
 {
     setObjectName(QStringLiteral("Form1"));
     createControls();
@@ -34,6 +35,8 @@ TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
 TForm1::~TForm1()
 {
     FormDestroy(this);
+    // The audio engine lets go of its channel before the library goes.
+    audioPlayer.reset();
 }
 
 void TForm1::connectHandlers()
@@ -161,6 +164,9 @@ void TForm1::FormCreate(QObject*)
     // 10.
     grp8->resize(grp8->width(), 209);
     grp8->setVisible(true);
+
+    // 11. The audio engine, for lessons played as MP3.
+    audioPlayer = std::make_unique<varendo::TAudioObject>(audioLibrary_, this);
 
     // Centre on the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

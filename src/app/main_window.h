@@ -37,6 +37,8 @@ struct VarendoWindows;
 class TRadioGroup;
 class TACMWaveIn;
 class TACMWaveOut;
+class AudioLibrary;
+class TAudioObject;
 }
 
 // Font of the lesson panes, with the colour its text is drawn in.
@@ -48,8 +50,9 @@ struct TLessonFont {
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    // appDir: the program folder, with its trailing separator.
-    TForm1(varendo::VarendoWindows& windows, const QString& appDir);
+    // appDir: the program folder, with its trailing separator; audioLibrary: what
+    // the audio engine plays through (it outlives the window).
+    TForm1(varendo::VarendoWindows& windows, const QString& appDir, varendo::AudioLibrary& audioLibrary);
     ~TForm1() override;
 
     varendo::VarendoWindows& w;
@@ -91,6 +94,7 @@ public:
     QString showLessonNameFlag;
     QString showLessonStateFlag;
     QString playMode;
+    std::unique_ptr<varendo::TAudioObject> audioPlayer;
     TLessonFont lessonFont;
     QStringList timingList;
     QStringList mediaMasks;
@@ -224,4 +228,6 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Client-area size for an outer window size as the layout counts it.
     void setOuterSize(int width, int height);
+
+    varendo::AudioLibrary& audioLibrary_;
 };

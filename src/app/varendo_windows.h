@@ -14,6 +14,8 @@ class TForm7;
 
 namespace varendo {
 
+class AudioLibrary;
+
 struct VarendoWindows {
     TForm1* Form1 = nullptr; // main window
     TForm2* Form2 = nullptr; // about box
@@ -32,7 +34,7 @@ struct VarendoWindows {
 // Creates the windows in start-up order (Form1, Form2, Form3, Form5, Form4, Form6,
 // Form7); Form1's FormCreate runs as it is created. appDir is the program folder with
 // its trailing separator.
-std::unique_ptr<VarendoWindows> createWindows(const QString& appDir);
+std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, AudioLibrary& audioLibrary);
 
 // The program folder of the running executable, with its trailing separator.
 QString executableFolder();

@@ -4,6 +4,7 @@
 #include "app/message_box.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
+#include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 
 #include <QDir>
@@ -44,7 +45,9 @@ void ProgramFolder::writeLessons(const QList<LessonRow>& rows)
 
 VarendoWindows& ProgramFolder::start(bool show)
 {
-    windows_ = createWindows(path());
+    // The real audio library, shared by every folder of the test program.
+    static const std::unique_ptr<AudioLibrary> audio = gst::createAudioLibrary();
+    windows_ = createWindows(path(), *audio);
     if (show)
         windows_->Form1->show();
     return *windows_;

@@ -1,6 +1,7 @@
 #include "program_folder.h"
 
 #include "app/main_window.h"
+#include "audio/audio_object.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
@@ -46,4 +47,22 @@ TEST(MainWindowVideo, ALessonVideoIsDrawnInTheVideoArea)
     if (const QByteArray shot = qgetenv("VARENDO_TEST_SCREENSHOT"); !shot.isEmpty())
         f->grab().save(QString::fromLocal8Bit(shot));
     f->fltrgrph1->stop();
+}
+
+// The main window's audio engine plays a lesson's MP3 through the real library.
+TEST(MainWindowAudio, TheAudioPlayerPlaysALessonMp3)
+{
+    const QString mp3 = QStringLiteral(VARENDO_SOURCE_DIR "/course/demo/media/mp3/1/001&002－Excuse Me.mp3");
+    if (!QFile::exists(mp3))
+        GTEST_SKIP() << "no demo course in this tree";
+    ProgramFolder folder;
+    TForm1* f = folder.start().Form1;
+    ASSERT_TRUE(f->audioPlayer);
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StateStopped);
+    f->audioPlayer->LoadAndPlay({mp3});
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying);
+    EXPECT_NEAR(f->audioPlayer->GetLength(), 26100, 300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->audioPlayer->GetPosition() >= 500; }, 10000));
+    f->audioPlayer->Stop();
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StateStopped);
 }

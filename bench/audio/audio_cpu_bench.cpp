@@ -23,29 +23,9 @@
 
 #include <cstdio>
 
+#include "support/process_cpu.h"
+
 namespace {
-
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// utime + stime of another process, from /proc.
-double childCpuSeconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1.0;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    // After the command's closing parenthesis: state is field 3, utime 14, stime 15.
-    if (fields.size() < 13)
-        return -1.0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
 
 void runEventLoop(int ms)
 {
@@ -57,11 +37,11 @@ void runEventLoop(int ms)
 // Share of one core the event loop's thread and the library's threads use over ms.
 double engineShare(int ms)
 {
-    const double cpu = processCpuSeconds();
+    const double cpu = varendo::bench::selfCpuSeconds();
     QElapsedTimer wall;
     wall.start();
     runEventLoop(ms);
-    return 100.0 * (processCpuSeconds() - cpu) / (double(wall.elapsed()) / 1000.0);
+    return 100.0 * (varendo::bench::selfCpuSeconds() - cpu) / (double(wall.elapsed()) / 1000.0);
 }
 
 } // namespace
@@ -110,11 +90,11 @@ int main(int argc, char** argv)
         return 0;
     }
     QThread::msleep(1000);
-    const double before = childCpuSeconds(gstPlay.processId());
+    const double before = varendo::bench::processCpuSeconds(gstPlay.processId());
     QElapsedTimer wall;
     wall.start();
     QThread::msleep(ulong(ms));
-    const double after = childCpuSeconds(gstPlay.processId());
+    const double after = varendo::bench::processCpuSeconds(gstPlay.processId());
     const double elapsed = double(wall.elapsed()) / 1000.0;
     gstPlay.kill();
     gstPlay.waitForFinished(5000);

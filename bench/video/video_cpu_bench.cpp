@@ -18,28 +18,9 @@
 
 #include <cstdio>
 
+#include "support/process_cpu.h"
+
 namespace {
-
-double cpuSecondsOfSelf()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// utime + stime of a running process, from /proc.
-double cpuSecondsOf(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return -1.0;
-    const QByteArray line = stat.readAll();
-    // Fields after the command name, which is in parentheses and may hold blanks.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1.0;
-    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
 
 struct Sample {
     double cpuPercent = 0;
@@ -78,9 +59,9 @@ Sample playInWidget(const QString& path, int seconds, bool fullScreen)
         target->installEventFilter(&counter);
         QElapsedTimer wall;
         wall.start();
-        const double cpuBefore = cpuSecondsOfSelf();
+        const double cpuBefore = varendo::bench::selfCpuSeconds();
         QTest::qWait(seconds * 1000);
-        const double cpu = cpuSecondsOfSelf() - cpuBefore;
+        const double cpu = varendo::bench::selfCpuSeconds() - cpuBefore;
         const double elapsed = wall.elapsed() / 1000.0;
         target->removeEventFilter(&counter);
         sample.cpuPercent = 100.0 * cpu / elapsed;
@@ -99,11 +80,11 @@ double playWithGstPlay(const QString& path, int seconds)
     if (!player.waitForStarted(10000))
         return -1.0;
     QTest::qWait(2000);
-    const double before = cpuSecondsOf(player.processId());
+    const double before = varendo::bench::processCpuSeconds(player.processId());
     QElapsedTimer wall;
     wall.start();
     QTest::qWait(seconds * 1000);
-    const double after = cpuSecondsOf(player.processId());
+    const double after = varendo::bench::processCpuSeconds(player.processId());
     const double elapsed = wall.elapsed() / 1000.0;
     player.kill();
     player.waitForFinished(5000);

@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <gst/app/gstappsink.h>
+#include "event_wait.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,23 +28,6 @@ using namespace varendo::test;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& done, int limitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void runEventsFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
 
 // Sets an environment variable for one scope.
 class ScopedEnv {
@@ -126,11 +111,11 @@ public:
     // An idle null sink hands its monitor's first sound over late; wait for it.
     bool listening() const
     {
-        return waitFor([this] { std::lock_guard lock(mutex_); return !samples_.empty(); }, 10000);
+        return waitUntil([this] { std::lock_guard lock(mutex_); return !samples_.empty(); }, 10000);
     }
     bool hears(double tone) const
     {
-        return waitFor([&] { return framesWithTone(samples(), tone) >= 10; }, 10000);
+        return waitUntil([&] { return framesWithTone(samples(), tone) >= 10; }, 10000);
     }
 
 private:
@@ -224,7 +209,7 @@ TEST_F(WaveDeviceTest, MissingSpeakerFailsOnceAndGivesEveryBlockBack)
     for (int round = 0; round < 2; ++round) {
         for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
             out.Write(bytes.data() + at, int(gsm::kBlockBytes));
-        EXPECT_TRUE(waitFor([] { return WaveComponent::buffersInUse() == 0; }, 10000));
+        EXPECT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 10000));
     }
     out.Close();
     // Nothing plays, so the first round came back through the failure and
@@ -251,7 +236,7 @@ TEST_F(WaveDeviceTest, FiveSecondsFromTheSinkMonitorArriveAsTheTonePlayed)
     };
     in.Open(&format);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
-    runEventsFor(5000);
+    spinFor(5000);
     in.Close();
 
     for (std::size_t s : sizes)
@@ -277,7 +262,7 @@ TEST_F(WaveDeviceTest, CaptureStartsAgainAfterClose)
     for (int round = 0; round < 2; ++round) {
         blocks = 0;
         in.Open(&format);
-        EXPECT_TRUE(waitFor([&] { return blocks >= 5; }, 10000)) << "round " << round;
+        EXPECT_TRUE(waitUntil([&] { return blocks >= 5; }, 10000)) << "round " << round;
         in.Close();
     }
     EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
@@ -299,12 +284,12 @@ TEST_F(WaveDeviceTest, WrittenBlocksPlayForTheirDuration)
     played.start();
     for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
         out.Write(bytes.data() + at, int(gsm::kBlockBytes));
-    ASSERT_TRUE(waitFor([] { return WaveComponent::buffersInUse() == 0; }, 20000))
+    ASSERT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 20000))
         << WaveComponent::buffersInUse() << " blocks never came back";
     // Blocks come back as the device takes them, so they cannot all be back
     // long before their sound has had time to play (the sink buffers 0.1 s).
     EXPECT_GE(played.elapsed(), kSeconds * 1000 - 500);
-    runEventsFor(500);
+    spinFor(500);
     out.Close();
 
     const auto heard = monitor.samples();
@@ -320,7 +305,7 @@ TEST_F(WaveDeviceTest, CloseDropsQueuedBlocksAndTheDeviceOpensAgain)
     out.Open(&format);
     for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
         out.Write(bytes.data() + at, int(gsm::kBlockBytes));
-    runEventsFor(300);
+    spinFor(300);
     EXPECT_GT(WaveComponent::buffersInUse(), 100);
     out.Close();
     QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType());
@@ -331,7 +316,7 @@ TEST_F(WaveDeviceTest, CloseDropsQueuedBlocksAndTheDeviceOpensAgain)
     out.Write(bytes.data(), 40);
     out.Write(bytes.data() + 40, 90);
     out.Write(bytes.data() + 130, 0);
-    EXPECT_TRUE(waitFor([] { return WaveComponent::buffersInUse() == 0; }, 10000));
+    EXPECT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 10000));
     out.Close();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
 }

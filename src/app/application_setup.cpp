@@ -1,15 +1,26 @@
 #include "app/application_setup.h"
 
+#include "app/message_box.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 
 namespace varendo {
 
+VarendoApplication::VarendoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VarendoApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool handled = false;
+    guarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
 void setUpApplication(QApplication& app)
 {
+    // No display name: the desktop would append it to every window's title.
     app.setApplicationName(QStringLiteral("varendo"));
-    app.setApplicationDisplayName(QStringLiteral("Varendo英语视频辅助学习工具"));
     // The lesson font the course names is a Windows font; a CJK font stands in for it.
     const QStringList cjk{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
                           QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};

@@ -1,9 +1,19 @@
 #pragma once
-class QApplication;
+#include "common/program_title.h"
+
+#include <QApplication>
 
 namespace varendo {
 
-// Title, fonts and the general error handler of the application object.
+// The application object. An error that escapes an event handler is shown to the
+// learner and the event loop goes on, instead of ending the program.
+class VarendoApplication : public QApplication {
+public:
+    VarendoApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Names and fonts of the application object.
 void setUpApplication(QApplication& app);
 
 } // namespace varendo

@@ -58,6 +58,8 @@ QString TForm1::getkcs(const QString& book, const QString& lesson)
     q.SetSQL(db::lessonSelection(), {book, lesson});
     q.Open();
     q.First();
+    if (q.Eof())
+        throw VarendoError(QStringLiteral("课程数据库中找不到%1。").arg(lessonLabel(book, lesson)));
     rzm1->setPlainText(paneText(q.FieldByName(QStringLiteral("课程名")).AsString()));
 
     // A text that does not decode leaves its pane, and the one after it, as they were.

@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    varendo::VarendoApplication app(argc, argv);
     varendo::setUpApplication(app);
     // The real platform services behind the program's interfaces.
     varendo::setWaveService(varendo::gst::createWaveService());

@@ -191,25 +191,32 @@ void TForm1::FormShow(QObject*)
     w.Form2->lbl1->setText(QStringLiteral("Varendo英语视频辅助学习工具\n版本:")
                            + varendo::GetFileVersion(QCoreApplication::applicationFilePath()));
 
-    if (con1) {
-        // Start at the first lesson being studied, else the first not studied yet.
-        auto q = newQuery();
-        q->SetSQL(QStringLiteral("select * from book1"));
-        q->Open();
-        if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
-            || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
-            const qint64 book = q->FieldByName(QStringLiteral("课本号")).AsInteger();
-            const qint64 lesson = q->FieldByName(QStringLiteral("课程编号")).AsInteger();
-            cbb1->setCurrentIndex(int(book - 1));
-            getkbs(q->FieldByName(QStringLiteral("课本号")).AsString());
-            rzchcklst1->setCurrentIndex(varendo::lessonListPosition(cbb1->currentIndex(), lesson));
-        } else {
-            getkbs(QStringLiteral("1"));
-            rzchcklst1->setCurrentIndex(0);
-        }
-        q->Close();
-    }
+    // A start lesson that cannot be chosen is reported, and the settings still load:
+    // without them the folders would stay empty for the whole run.
+    varendo::guarded([this] { chooseStartLesson(); });
     getset();
+}
+
+void TForm1::chooseStartLesson()
+{
+    if (!con1)
+        return;
+    // Start at the first lesson being studied, else the first not studied yet.
+    auto q = newQuery();
+    q->SetSQL(QStringLiteral("select * from book1 order by ID"));
+    q->Open();
+    if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
+        || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
+        const qint64 book = q->FieldByName(QStringLiteral("课本号")).AsInteger();
+        const qint64 lesson = q->FieldByName(QStringLiteral("课程编号")).AsInteger();
+        cbb1->setCurrentIndex(int(book - 1));
+        getkbs(q->FieldByName(QStringLiteral("课本号")).AsString());
+        rzchcklst1->setCurrentIndex(varendo::lessonListPosition(cbb1->currentIndex(), lesson));
+    } else {
+        getkbs(QStringLiteral("1"));
+        rzchcklst1->setCurrentIndex(0);
+    }
+    q->Close();
 }
 
 void TForm1::X1Click(QObject*)

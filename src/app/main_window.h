@@ -215,6 +215,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void chooseStartLesson();
     void createControls();
     void createPlayerColumn();
     void createLessonPanes();

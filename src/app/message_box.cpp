@@ -1,5 +1,7 @@
 #include "app/message_box.h"
 
+#include "app/application_setup.h"
+
 #include "common/varendo_error.h"
 
 #include <QApplication>
@@ -21,8 +23,7 @@ void show(const QString& text, bool isError)
         sink()(text, isError);
         return;
     }
-    QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::Information,
-                    QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+    QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::Information, kProgramTitle, text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }
@@ -52,6 +53,8 @@ void guarded(const std::function<void()>& handler)
         ShowError(e.message());
     } catch (const std::exception& e) {
         ShowError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowError(QStringLiteral("程序内部发生未知错误，当前操作已中止。"));
     }
 }
 

@@ -363,14 +363,14 @@ void Query::requireRow(const char* what) const
 void Query::First()
 {
     requireActive("定位");
-    editing_ = false;
+    Post();
     cursor_ = 0;
 }
 
 void Query::Next()
 {
     requireActive("定位");
-    editing_ = false;
+    Post();
     if (cursor_ < rows_.size())
         ++cursor_;
 }
@@ -397,7 +397,7 @@ void Query::SetRecNo(int recNo)
     requireActive("定位");
     if (recNo < 1 || recNo > rows_.size())
         throw DatabaseError(QStringLiteral("记录号 %1 超出范围（共 %2 条记录）。").arg(recNo).arg(rows_.size()));
-    editing_ = false;
+    Post();
     cursor_ = recNo - 1;
 }
 
@@ -494,7 +494,7 @@ bool Query::Locate(const QString& column, const QString& value)
     for (int r = 0; r < rows_.size(); ++r) {
         const QVariant& v = rows_[r][i];
         if (!v.isNull() && v.toString() == value) {
-            editing_ = false;
+            Post();
             cursor_ = r;
             return true;
         }

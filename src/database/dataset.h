@@ -98,7 +98,7 @@ public:
     QStringList FieldNames() const { return columns_; }
 
     // Change the current row: Edit, set fields, Post. The select must be of one table
-    // and hold its ID column.
+    // and hold its ID column. Moving to another row posts a pending edit first.
     void Edit();
     void Post();
     void Cancel();

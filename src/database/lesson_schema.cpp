@@ -102,12 +102,12 @@ ConnectionPtr openLessonDatabase(const QString& path, const QString& appDir)
 
 QString bookSelection()
 {
-    return QStringLiteral("select * from book1 where 课本号=?");
+    return QStringLiteral("select * from book1 where 课本号=? order by ID");
 }
 
 QString lessonSelection()
 {
-    return QStringLiteral("select * from book1 where 课本号=? and 课程编号=?");
+    return QStringLiteral("select * from book1 where 课本号=? and 课程编号=? order by ID");
 }
 
 } // namespace varendo::db

@@ -2,8 +2,10 @@
 // the settings row at the first show.
 #include "app/main_window.h"
 
+#include "app/message_box.h"
 #include "app/varendo_windows.h"
 #include "common/colour_value.h"
+#include "common/varendo_error.h"
 #include "database/lesson_schema.h"
 #include "database/settings_row.h"
 #include "study/notes_window.h"
@@ -49,14 +51,18 @@ void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor
 void TForm1::getset()
 {
     const auto exists = [](const QString& path) { return QFileInfo::exists(path); };
-    db::SettingsRow row;
+    // Whatever goes wrong, the folders are set: the program folder's own are the
+    // fallback, and what could not be read is reported.
+    db::SettingsRow row = db::defaultSettings(appDir);
     if (con1) {
-        row = db::loadSettingsRow(con1, appDir, exists);
-    } else {
-        row.videoDir = appDir + QStringLiteral("video");
-        row.audioDir = appDir + QStringLiteral("mp3");
-        row.showLessonNameFlag = row.showLessonStateFlag = QStringLiteral("1");
+        try {
+            row = db::loadSettingsRow(con1, appDir, exists);
+        } catch (const VarendoError& e) {
+            row.problems << e.message();
+        }
     }
+    if (!row.problems.isEmpty())
+        ShowError(QStringLiteral("设置读取有误，已使用默认值：\n") + row.problems.join(QLatin1Char('\n')));
     w.Form4->lbledt->setText(row.videoDir);
     w.Form4->lbledt1->setText(row.audioDir);
     showLessonNameFlag = row.showLessonNameFlag;

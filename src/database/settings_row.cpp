@@ -25,38 +25,56 @@ void applyFontStyleText(const QString& text, LessonFontSettings& font)
     font.strikeOut = text.contains(QStringLiteral("fsStrikeOut"));
 }
 
+SettingsRow defaultSettings(const QString& appDir)
+{
+    SettingsRow row;
+    row.videoDir = appDir + QStringLiteral("video");
+    row.audioDir = appDir + QStringLiteral("mp3");
+    row.showLessonNameFlag = QStringLiteral("1");
+    row.showLessonStateFlag = QStringLiteral("1");
+    return row;
+}
+
+namespace {
+
+qint64 numberOr(Query& q, const QString& column, qint64 fallback, QStringList& problems)
+{
+    try {
+        return q.FieldByName(column).AsInteger();
+    } catch (const DatabaseError& e) {
+        problems << e.message();
+        return fallback;
+    }
+}
+
+} // namespace
+
 SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appDir,
                             const std::function<bool(const QString&)>& fileExists)
 {
-    SettingsRow row;
+    SettingsRow row = defaultSettings(appDir);
     Query q(connection);
-    q.SetSQL(QStringLiteral("select * from bookset"));
+    q.SetSQL(QStringLiteral("select * from bookset order by ID"));
     q.Open();
     q.First();
     const bool haveRow = !q.Eof();
     if (haveRow) {
         row.videoDir = q.FieldByName(QStringLiteral("视频文件目录")).AsString().trimmed();
         row.audioDir = q.FieldByName(QStringLiteral("音频文件目录")).AsString().trimmed();
-    } else {
-        row.videoDir = appDir + QStringLiteral("video");
-        row.audioDir = appDir + QStringLiteral("mp3");
     }
     if (!fileExists(sampleAudioFile(row.audioDir))) {
         row.videoDir = appDir + QStringLiteral("video");
         row.audioDir = appDir + QStringLiteral("mp3");
     }
-    if (!haveRow) {
-        row.showLessonNameFlag = QStringLiteral("1");
-        row.showLessonStateFlag = QStringLiteral("1");
+    if (!haveRow)
         return row;
-    }
     row.showLessonNameFlag = q.FieldByName(QStringLiteral("课程名显示")).AsString();
     row.showLessonStateFlag = q.FieldByName(QStringLiteral("课程状态显示")).AsString();
     row.font.name = q.FieldByName(QStringLiteral("字体")).AsString();
-    row.font.pointSize = int(q.FieldByName(QStringLiteral("字号")).AsInteger());
-    row.font.colour = q.FieldByName(QStringLiteral("颜色")).AsInteger();
+    row.font.pointSize = int(numberOr(q, QStringLiteral("字号"), row.font.pointSize, row.problems));
+    row.font.colour = numberOr(q, QStringLiteral("颜色"), row.font.colour, row.problems);
     applyFontStyleText(q.FieldByName(QStringLiteral("状态")).AsString(), row.font);
-    row.backgroundColour = q.FieldByName(QStringLiteral("背景色")).AsInteger();
+    row.backgroundColour = numberOr(q, QStringLiteral("背景色"), row.backgroundColour, row.problems);
     return row;
 }
 

@@ -3,6 +3,7 @@
 #include "database/dataset.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace varendo::db {
@@ -24,7 +25,12 @@ struct SettingsRow {
     QString showLessonStateFlag;
     LessonFontSettings font;
     qint64 backgroundColour = -16777192;
+    // Values that could not be read; their defaults were used instead.
+    QStringList problems;
 };
+
+// The settings a program folder starts with when there is no usable row.
+SettingsRow defaultSettings(const QString& appDir);
 
 // The file whose presence tells that an audio folder holds the course.
 QString sampleAudioFile(const QString& audioDir);
@@ -32,6 +38,7 @@ QString sampleAudioFile(const QString& audioDir);
 // Reads the first settings row. With no row, the folders are the program folder's
 // "video" and "mp3" and the rest keeps its defaults. When the audio folder lacks the
 // sample file, both folders fall back to the program folder's (for this run only).
+// A number that does not read keeps its default and is listed in problems.
 SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appDir,
                             const std::function<bool(const QString&)>& fileExists);
 

@@ -1,5 +1,7 @@
 #include "recorder/wave_component.h"
 
+#include "common/program_title.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -37,7 +39,7 @@ void showWaveMessage(const QString& text)
         messageSink()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text,
                     QMessageBox::Ok);
     box.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/radio_group.h"
+#include "common/varendo_error.h"
 #include "study/notes_window.h"
 
 #include <QAction>
@@ -198,6 +199,18 @@ TEST_F(LessonDisplay, ChangingTheBookLoadsItsFirstLesson)
     EXPECT_EQ(f->rzchcklst1->currentText(), "第3册 第1课");
     EXPECT_EQ(f->grp7->title(), "Varendo英语第三册");
     EXPECT_TRUE(f->rzm1->toPlainText().startsWith("Lesson 1  tea"));
+}
+
+TEST_F(LessonDisplay, AMissingLessonRowIsNamed)
+{
+    f->getkcs("1", "1");
+    try {
+        f->getkcs("2", "99");
+        FAIL() << "loaded a lesson that is not there";
+    } catch (const VarendoError& e) {
+        EXPECT_EQ(e.message(), "课程数据库中找不到第2册 第99课。");
+    }
+    EXPECT_TRUE(f->rzm1->toPlainText().startsWith("Lesson 1  hello"));
 }
 
 TEST_F(LessonDisplay, ABookWithoutRowsListsNothingAndCannotLoad)

@@ -299,3 +299,31 @@ TEST(Startup, TheProgramFolderIsTheExecutablesWhateverTheWorkingFolder)
     EXPECT_FALSE(QFile::exists(elsewhere.path() + "/varendo.mdb"));
     EXPECT_EQ(QDir::currentPath() + "/", program.path());
 }
+
+TEST(Startup, AStartLessonThatCannotBeChosenStillLoadsTheSettings)
+{
+    ProgramFolder folder;
+    LessonRow broken = row("1", "1", "学习中");
+    broken.book = "x"; // not a book number
+    folder.writeLessons({broken});
+    auto& w = folder.start();
+    ASSERT_EQ(folder.messages.size(), 1);
+    EXPECT_TRUE(folder.messages[0].contains("课本号")) << folder.messages[0].toStdString();
+    EXPECT_EQ(w.Form1->videoDir, folder.path() + "video");
+    EXPECT_EQ(w.Form4->lbledt1->text(), folder.path() + "mp3");
+    EXPECT_TRUE(w.Form4->chk1->isChecked());
+}
+
+TEST(Startup, SettingsThatDoNotReadKeepTheirDefaultsAndAreReported)
+{
+    ProgramFolder folder;
+    folder.open()->exec("update bookset set 字号=?, 背景色=?, 课程状态显示=?", {"12.5pt", "", "0"});
+    auto& w = folder.start();
+    ASSERT_EQ(folder.messages.size(), 1);
+    EXPECT_TRUE(folder.messages[0].contains("字号"));
+    // Everything that did read is applied.
+    EXPECT_EQ(w.Form1->audioDir, folder.path() + "mp3");
+    EXPECT_EQ(w.Form1->showLessonStateFlag, "0");
+    EXPECT_EQ(w.Form1->lessonFont.font.pointSize(), 12);
+    EXPECT_EQ(w.Form1->lessonFont.font.family(), "微软雅黑");
+}

@@ -116,10 +116,21 @@ TEST_F(DatasetTest, EditAndPostChangeTheStoredRow)
     check.First();
     EXPECT_EQ(check.FieldByName("课程状态").AsString(), "未学习");
 
-    // Moving away drops an unposted edit.
+    // Moving away posts a pending edit, as the walk-and-change loops expect.
     q.Edit();
-    q.FieldByName("课程状态").SetAsString("未学习");
+    q.FieldByName("课程状态").SetAsString("学习中");
     q.First();
     q.SetRecNo(2);
-    EXPECT_EQ(q.FieldByName("课程状态").AsString(), "待温习");
+    EXPECT_EQ(q.FieldByName("课程状态").AsString(), "学习中");
+    Query stored(con);
+    stored.SetSQL("select * from book1 where 课程编号=?", {"007"});
+    stored.Open();
+    EXPECT_EQ(stored.FieldByName("课程状态").AsString(), "学习中");
+    // Cancel drops it.
+    q.Edit();
+    q.FieldByName("课程状态").SetAsString("未学习");
+    q.Cancel();
+    q.First();
+    q.SetRecNo(2);
+    EXPECT_EQ(q.FieldByName("课程状态").AsString(), "学习中");
 }

@@ -14,14 +14,27 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # No display: a virtual one, a screenshot, and the program closed again.
-display=":$(( 90 + RANDOM % 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+app=""
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill ${app:-} $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+for _ in $(seq 1 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+[ -s "$displayfile" ] || { echo "run.sh: Xvfb did not start" >&2; exit 1; }
+display=":$(head -n1 "$displayfile")"
 DISPLAY=$display "$program" &
 app=$!
-sleep "${VARENDO_SCREENSHOT_DELAY:-4}"
+# Wait for the main window (the first start may scan the media plugins for a while).
+title="Varendo英语视频辅助学习工具"
+for _ in $(seq 1 600); do
+  kill -0 "$app" 2>/dev/null || { echo "run.sh: Varendo ended before its window appeared" >&2; exit 1; }
+  DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q "$title" && break
+  sleep 0.1
+done
+DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -q "$title" \
+  || { echo "run.sh: the main window did not appear within a minute" >&2; exit 1; }
+sleep "${VARENDO_SCREENSHOT_DELAY:-1}"
+kill -0 "$app" 2>/dev/null || { echo "run.sh: Varendo ended unexpectedly" >&2; exit 1; }
 shot="$PWD/build/varendo-main-window.png"
 DISPLAY=$display import -window root "$shot"
 echo "Varendo ran without a display; screenshot of the main window: $shot"

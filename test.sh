@@ -8,8 +8,9 @@ bash scripts/build.sh
 bash scripts/program-folder.sh
 
 # Tests that need sound talk to a private PulseAudio server with a null sink.
-eval "$(bash scripts/pulse-null-sink.sh)"
-trap '[ "$VARENDO_PULSE_STARTED" = 1 ] && bash scripts/pulse-null-sink.sh stop' EXIT
+pulse_env=$(bash scripts/pulse-null-sink.sh) || { echo "test.sh: the PulseAudio null sink did not start" >&2; exit 1; }
+eval "$pulse_env"
+trap '[ "${VARENDO_PULSE_STARTED:-0}" = 1 ] && bash scripts/pulse-null-sink.sh stop' EXIT
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" "$@"

@@ -9,6 +9,12 @@ demo=course/demo
 mkdir -p "$prog/video" "$prog/mp3"
 if [ -d "$demo/media/video" ]; then cp -ru "$demo/media/video/." "$prog/video/"; fi
 if [ -d "$demo/media/mp3" ]; then cp -ru "$demo/media/mp3/." "$prog/mp3/"; fi
-if [ ! -e "$prog/varendo.mdb" ] && [ -x build/bin/varendo-course ] && [ -d "$demo/source" ]; then
-  build/bin/varendo-course build "$demo/source" -o "$prog/varendo.mdb"
+# A database without lesson rows (made by the program itself before there was a
+# course) holds nothing of the learner's and is replaced by the demo course.
+lessons=0
+if [ -e "$prog/varendo.mdb" ]; then
+  lessons=$(sqlite3 "$prog/varendo.mdb" "select count(*) from book1" 2>/dev/null || echo unreadable)
+fi
+if { [ ! -e "$prog/varendo.mdb" ] || [ "$lessons" = 0 ]; } && [ -x build/bin/varendo-course ] && [ -d "$demo/source" ]; then
+  build/bin/varendo-course build "$demo/source" -o "$prog/varendo.mdb" --force
 fi

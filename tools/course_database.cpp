@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace varendo::course {
 
@@ -40,10 +44,9 @@ void buildDatabase(const QList<LessonSource>& lessons, const QString& outputFile
         }
         con->exec(QStringLiteral("COMMIT"));
     }
-    if (out.exists() && !QFile::remove(outputFile))
-        throw VarendoError(QStringLiteral("无法替换 %1").arg(outputFile));
-    if (!QFile::rename(temp.fileName(), outputFile))
-        throw VarendoError(QStringLiteral("无法写入 %1").arg(outputFile));
+    // One step: the old file stays until the new one takes its place.
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(outputFile).constData()) != 0)
+        throw VarendoError(QStringLiteral("无法写入 %1：%2").arg(outputFile, QString::fromLocal8Bit(std::strerror(errno))));
     temp.setAutoRemove(false);
 }
 
@@ -68,7 +71,7 @@ QString firstLine(const QString& text)
 QStringList listDatabase(const QString& file)
 {
     db::Query q(openExisting(file));
-    q.SetSQL(QStringLiteral("select * from book1"));
+    q.SetSQL(QStringLiteral("select * from book1 order by ID"));
     q.Open();
     QStringList out;
     QString book;
@@ -91,15 +94,25 @@ QStringList listDatabase(const QString& file)
 QStringList checkDatabase(const QString& file, const QString& mediaDir, int* rowsChecked)
 {
     db::Query q(openExisting(file));
-    q.SetSQL(QStringLiteral("select * from book1"));
+    q.SetSQL(QStringLiteral("select * from book1 order by ID"));
     q.Open();
     QStringList problems;
     int rows = 0;
+    QMap<QString, int> rowsOfBook;
     const QDir media(mediaDir);
     for (; !q.Eof(); q.Next(), ++rows) {
         const QString book = q.FieldByName(QStringLiteral("课本号")).AsString();
         const QString lesson = q.FieldByName(QStringLiteral("课程编号")).AsString();
         const QString where = QStringLiteral("第%1册 第%2课").arg(book, lesson);
+        // The program finds a lesson in its book's list by its number: book 1 numbers
+        // its rows 1, 3, 5, …, the other books 1, 2, 3, ….
+        const int position = rowsOfBook[book]++;
+        const int expected = book == QLatin1String("1") ? 2 * position + 1 : position + 1;
+        if (lesson.toInt() != expected)
+            problems << QStringLiteral("%1：这一册的第 %2 行应编号为 %3，否则开始学习时会选错课程")
+                            .arg(where)
+                            .arg(position + 1)
+                            .arg(expected);
         QString text, timing;
         auto decode = [&](const char* column, QString* into) {
             try {
@@ -126,6 +139,8 @@ QStringList checkDatabase(const QString& file, const QString& mediaDir, int* row
             if (!QFileInfo(path).isFile())
                 problems << QStringLiteral("%1：缺少媒体文件 %2").arg(where, path);
     }
+    if (rows == 0)
+        problems << QStringLiteral("数据库中没有任何课程");
     if (rowsChecked)
         *rowsChecked = rows;
     return problems;

@@ -121,6 +121,10 @@ Manifest readManifest(const QString& path, const QString& shown)
 QString readTiming(const QString& path, const QString& shown, const QString& lessonText)
 {
     const QStringList lines = readText(path, shown).split(QLatin1Char('\n'));
+    // The first four lines are the file's header; a timed line among them would be lost.
+    for (int i = 0; i < 4 && i < lines.size(); ++i)
+        if (startsWithTimeTag(lines[i].trimmed()))
+            throw SourceError(shown, i + 1, QStringLiteral("前四行应是歌词文件头（如 [ti:…]），不应是带时间标签的句子"));
     QStringList kept;
     for (int i = 4; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();

@@ -141,6 +141,12 @@ TEST_F(CourseSource, LyricLineWithoutTimeTag)
     expectError("1/003-bye/lyrics.lrc", 6, "时间标签");
 }
 
+TEST_F(CourseSource, LyricFileMissingItsHeader)
+{
+    write(dir("1/003-bye") + "lyrics.lrc", "[ti:x]\n[00:01.00]Bye, Tom!\n[al:z]\n[by:w]\n");
+    expectError("1/003-bye/lyrics.lrc", 2, "文件头");
+}
+
 TEST_F(CourseSource, TextThatIsNotUtf8)
 {
     write(dir("2/002-rain") + "translation.txt", "参考译文\n" + toGbk("下雨了。") + "\n");
@@ -171,15 +177,30 @@ TEST_F(CourseSource, ListAndCheck)
     EXPECT_TRUE(listed[1].contains("Book-1.avi"));
     EXPECT_EQ(listed[3], "第2册");
 
-    // No media yet: every file is reported.
+    // No media yet: every file is reported. Book 2 numbers its rows 2 and 10, so the
+    // program would look for them at the wrong places in the lesson list.
     QTemporaryDir media;
     int rows = 0;
     QStringList problems = checkDatabase(out, media.path(), &rows);
     EXPECT_EQ(rows, 4);
-    EXPECT_EQ(problems.size(), 8);
+    EXPECT_EQ(problems.size(), 10) << problems.join("\n").toStdString();
     for (const char* name : {"video/Book-1.avi", "mp3/1/1.mp3", "video/Book-3.avi", "mp3/1/3.mp3", "video/Book-2.avi",
                              "mp3/2/2.mp3", "video/Book-10.avi", "mp3/2/10.mp3"})
         write(media.path() + "/" + name, "x");
+    problems = checkDatabase(out, media.path());
+    ASSERT_EQ(problems.size(), 2) << problems.join("\n").toStdString();
+    EXPECT_TRUE(problems[0].startsWith("第2册 第2课") && problems[0].contains("应编号为 1"));
+    EXPECT_TRUE(problems[1].startsWith("第2册 第10课") && problems[1].contains("应编号为 2"));
+
+    // Numbered as the program expects, all is well.
+    {
+        auto con = std::make_shared<db::Connection>();
+        con->open(out, db::Connection::Mode::OpenExisting);
+        con->exec("update book1 set 课程编号=?, 音频文件名=?, 视频文件名=? where 课本号='2' and 课程编号='2'",
+                  {"1", "2.mp3", "Book-2.avi"});
+        con->exec("update book1 set 课程编号=?, 音频文件名=?, 视频文件名=? where 课本号='2' and 课程编号='10'",
+                  {"2", "10.mp3", "Book-10.avi"});
+    }
     EXPECT_TRUE(checkDatabase(out, media.path()).isEmpty());
 
     // A scrambled column that no longer decodes is reported, not fatal.
@@ -191,6 +212,14 @@ TEST_F(CourseSource, ListAndCheck)
     problems = checkDatabase(out, media.path());
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains("第1册 第3课"));
+
+    // A database without lessons is a problem, not a clean bill.
+    QTemporaryDir emptyDir;
+    db::openLessonDatabase(emptyDir.filePath("varendo.mdb"), emptyDir.path() + "/");
+    problems = checkDatabase(emptyDir.filePath("varendo.mdb"), media.path(), &rows);
+    EXPECT_EQ(rows, 0);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains("没有任何课程"));
 }
 
 TEST(CourseTool, EncodeAndDecodeOverStandardStreams)

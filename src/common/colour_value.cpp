@@ -38,9 +38,4 @@ QColor colorFromValue(qint64 value)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-qint64 valueFromColor(const QColor& color)
-{
-    return qint64(color.red()) | (qint64(color.green()) << 8) | (qint64(color.blue()) << 16);
-}
-
 } // namespace varendo

@@ -8,7 +8,5 @@
 namespace varendo {
 
 QColor colorFromValue(qint64 value);
-// A plain RGB value for a colour the learner picked.
-qint64 valueFromColor(const QColor& color);
 
 } // namespace varendo

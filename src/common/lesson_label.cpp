@@ -18,14 +18,6 @@ QString lessonNumberOf(const QString& label)
     return end < 0 ? label.mid(from) : label.mid(from, end - from);
 }
 
-QString bookNumberOf(const QString& label)
-{
-    if (!label.startsWith(QStringLiteral("第")))
-        return QString();
-    const qsizetype end = label.indexOf(QStringLiteral("册"), 1);
-    return end < 0 ? QString() : label.mid(1, end - 1);
-}
-
 int lessonListPosition(int bookIndex, qint64 lessonNumber)
 {
     // Integer division truncates toward zero, as the stored numbers expect.

@@ -10,8 +10,6 @@ QString lessonLabel(const QString& book, const QString& lesson);
 // The lesson number of a label: the text between "册 第" and the first "课" after it.
 // Empty when the label has no such part.
 QString lessonNumberOf(const QString& label);
-// The book number of a label: the text between the leading "第" and "册".
-QString bookNumberOf(const QString& label);
 
 // Position of a lesson row in its book's lesson list. Book 1 has one row per pair
 // of textbook lessons numbered 1, 3, 5, …, so its position is number div 2; the

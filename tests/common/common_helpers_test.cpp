@@ -1,0 +1,58 @@
+#include "common/colour_value.h"
+#include "common/lesson_label.h"
+#include "common/timing_line.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <gtest/gtest.h>
+
+using namespace varendo;
+
+TEST(LessonLabel, NamesAndNumbersTravelAsText)
+{
+    EXPECT_EQ(lessonLabel("2", "15"), "第2册 第15课");
+    EXPECT_EQ(lessonNumberOf("第2册 第15课"), "15");
+    EXPECT_EQ(lessonNumberOf("第1册 第007课"), "007");
+    EXPECT_EQ(lessonNumberOf(lessonLabel("3", "1\"")), "1\"");
+    EXPECT_EQ(lessonNumberOf("第一课"), ""); // the design-time item has no number
+}
+
+TEST(LessonLabel, ListPositionsOfBookOneAndTheOthers)
+{
+    EXPECT_EQ(lessonListPosition(0, 1), 0);
+    EXPECT_EQ(lessonListPosition(0, 7), 3);
+    EXPECT_EQ(lessonListPosition(0, 8), 4);
+    EXPECT_EQ(lessonListPosition(1, 7), 6);
+    EXPECT_EQ(lessonListPosition(3, 1), 0);
+}
+
+TEST(ColourValue, RgbValuesKeepRedInTheLowByte)
+{
+    EXPECT_EQ(colorFromValue(0), QColor(0, 0, 0));
+    EXPECT_EQ(colorFromValue(255), QColor(255, 0, 0));
+    EXPECT_EQ(colorFromValue(0x00FF00), QColor(0, 255, 0));
+    EXPECT_EQ(colorFromValue(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(colorFromValue(16777215), QColor(255, 255, 255));
+}
+
+TEST(ColourValue, NegativeValuesNameDesktopColours)
+{
+    const QPalette palette = QGuiApplication::palette();
+    EXPECT_EQ(colorFromValue(-16777192), palette.color(QPalette::ToolTipBase)); // 24
+    EXPECT_EQ(colorFromValue(-16777211), palette.color(QPalette::Base));        // 5
+    EXPECT_EQ(colorFromValue(-16777208), palette.color(QPalette::Text));        // 8
+}
+
+TEST(TimingLine, TagsAreStrippedAndTimeTagsRecognised)
+{
+    EXPECT_EQ(stripTags("[00:12.00][01:30.00]Hello"), "Hello");
+    EXPECT_EQ(stripTags("No tags here."), "No tags here.");
+    EXPECT_EQ(stripTags("Open [tag never closes"), "Open [tag never closes");
+    // A closing mark before the first opening one stays; the text cannot grow.
+    EXPECT_EQ(stripTags("a]b[c]d"), "a]bd");
+    EXPECT_TRUE(startsWithTimeTag("[00:04.20]Hello"));
+    EXPECT_TRUE(startsWithTimeTag("[12:59]Hello"));
+    EXPECT_FALSE(startsWithTimeTag("[ti:Lesson 1]"));
+    EXPECT_FALSE(startsWithTimeTag("Hello [00:01.00]"));
+    EXPECT_FALSE(startsWithTimeTag("[0:01.00]Hello"));
+}

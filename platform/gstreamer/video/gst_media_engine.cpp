@@ -290,6 +290,8 @@ bool GstMediaEngine::load(const QString& path)
     // A remote source still opening after the wait goes on, and the bus
     // tells when it is done or has failed.
     prerolled_ = settled;
+    if (result == GST_STATE_CHANGE_ASYNC && settled)
+        staleAsyncDone_ = 1; // its queued copy is still to come
     if (!settled)
         expectPreroll();
     state_ = GraphState::Stopped;
@@ -312,6 +314,7 @@ void GstMediaEngine::unload()
     prerollWatchdog_.stop();
     state_ = GraphState::Stopped;
     prerolled_ = false;
+    staleAsyncDone_ = 0;
     atEnd_ = false;
     pendingSeekMs_.reset();
     seekingToMs_.reset();
@@ -374,6 +377,7 @@ bool GstMediaEngine::stop()
     state_ = GraphState::Stopped;
     prerollWatchdog_.stop();
     prerolled_ = false;
+    staleAsyncDone_ = 0;
     atEnd_ = false;
     pendingSeekMs_.reset();
     seekingToMs_.reset();
@@ -524,6 +528,10 @@ void GstMediaEngine::handleMessage(GstMessage* message)
         emit endOfMedia();
         break;
     case GST_MESSAGE_ASYNC_DONE:
+        if (staleAsyncDone_ > 0) {
+            --staleAsyncDone_;
+            break;
+        }
         prerollDone();
         break;
     case GST_MESSAGE_DURATION_CHANGED:

@@ -70,6 +70,9 @@ private:
 
     varendo::playback::GraphState state_ = varendo::playback::GraphState::Stopped;
     bool prerolled_ = false;   // a seek can be sent now
+    // Pre-roll notices load() already waited for: their queued copies must not be
+    // taken for the end of a later seek or state change.
+    int staleAsyncDone_ = 0;
     bool atEnd_ = false;
     std::optional<qint64> pendingSeekMs_;  // waits for the pre-roll
     std::optional<qint64> seekingToMs_;    // sent, not finished

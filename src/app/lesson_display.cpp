@@ -1,6 +1,7 @@
 // Choosing a book and a lesson, and showing the lesson's texts.
 #include "app/main_window.h"
 
+#include "app/lesson_panes.h"
 #include "app/radio_group.h"
 #include "app/varendo_windows.h"
 #include "common/lesson_label.h"
@@ -25,14 +26,6 @@ QString paneText(const QString& stored)
 {
     QString t = stored;
     return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-void setTextColour(QPlainTextEdit* pane, const QColor& colour)
-{
-    QPalette pal = pane->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Text, colour);
-    pane->setPalette(pal);
 }
 
 } // namespace
@@ -126,7 +119,7 @@ void TForm1::rzchcklst1KeyPress(QObject*, QChar& key)
 void TForm1::togglePaneText(QAction* item, QPlainTextEdit* pane)
 {
     item->setChecked(!item->isChecked());
-    setTextColour(pane, item->isChecked() ? lessonFont.color : pane->palette().color(QPalette::Base));
+    setPaneColour(pane, QPalette::Text, item->isChecked() ? lessonFont.color : pane->palette().color(QPalette::Base));
 }
 
 void TForm1::N7Click(QObject*)

@@ -93,17 +93,22 @@ void TForm1::setOuterSize(int width, int height)
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 }
 
+void TForm1::requireDatabase() const
+{
+    // dfcreat sets the connection and the main query together, or neither.
+    if (!con1 || !qry1)
+        throw varendo::db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+}
+
 std::unique_ptr<varendo::db::Query> TForm1::newQuery() const
 {
-    if (!con1)
-        throw varendo::db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+    requireDatabase();
     return std::make_unique<varendo::db::Query>(con1);
 }
 
 varendo::db::Query& TForm1::mainQuery()
 {
-    if (!qry1)
-        throw varendo::db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+    requireDatabase();
     return *qry1;
 }
 
@@ -202,8 +207,9 @@ void TForm1::chooseStartLesson()
     if (!con1)
         return;
     // Start at the first lesson being studied, else the first not studied yet.
+    // Only what the choice needs: the lesson texts of every book are not read at start.
     auto q = newQuery();
-    q->SetSQL(QStringLiteral("select * from book1 order by ID"));
+    q->SetSQL(QStringLiteral("select ID, 课本号, 课程编号, 课程状态 from book1 order by ID"));
     q->Open();
     if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
         || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {

@@ -216,6 +216,7 @@ protected:
 
 private:
     void chooseStartLesson();
+    void requireDatabase() const;
     void createControls();
     void createPlayerColumn();
     void createLessonPanes();

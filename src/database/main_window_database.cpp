@@ -2,6 +2,7 @@
 // the settings row at the first show.
 #include "app/main_window.h"
 
+#include "app/lesson_panes.h"
 #include "app/message_box.h"
 #include "app/varendo_windows.h"
 #include "common/colour_value.h"
@@ -38,12 +39,8 @@ namespace {
 void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor& background)
 {
     pane->setFont(font.font);
-    QPalette pal = pane->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Base, background);
-        pal.setColor(group, QPalette::Text, font.color);
-    }
-    pane->setPalette(pal);
+    setPaneColour(pane, QPalette::Base, background);
+    setPaneColour(pane, QPalette::Text, font.color);
 }
 
 } // namespace

@@ -24,6 +24,13 @@ void write(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+db::ConnectionPtr openBuilt(const QString& file)
+{
+    auto con = std::make_shared<db::Connection>();
+    con->open(file, db::Connection::Mode::OpenExisting);
+    return con;
+}
+
 // A small two-book course written the way authors write it.
 class CourseSource : public ::testing::Test {
 protected:
@@ -78,8 +85,7 @@ TEST_F(CourseSource, BuildsRowsAsTheProgramReadsThem)
 {
     const QString out = dest.filePath("varendo.mdb");
     buildDatabase(readCourseSource(src.path()), out, "/opt/varendo/", false);
-    auto con = std::make_shared<db::Connection>();
-    con->open(out, db::Connection::Mode::OpenExisting);
+    auto con = openBuilt(out);
     db::Query q(con);
     q.SetSQL("select * from book1");
     q.Open();
@@ -194,8 +200,7 @@ TEST_F(CourseSource, ListAndCheck)
 
     // Numbered as the program expects, all is well.
     {
-        auto con = std::make_shared<db::Connection>();
-        con->open(out, db::Connection::Mode::OpenExisting);
+        auto con = openBuilt(out);
         con->exec("update book1 set 课程编号=?, 音频文件名=?, 视频文件名=? where 课本号='2' and 课程编号='2'",
                   {"1", "2.mp3", "Book-2.avi"});
         con->exec("update book1 set 课程编号=?, 音频文件名=?, 视频文件名=? where 课本号='2' and 课程编号='10'",
@@ -205,8 +210,7 @@ TEST_F(CourseSource, ListAndCheck)
 
     // A scrambled column that no longer decodes is reported, not fatal.
     {
-        auto con = std::make_shared<db::Connection>();
-        con->open(out, db::Connection::Mode::OpenExisting);
+        auto con = openBuilt(out);
         con->exec("update book1 set 生词短语=? where 课程编号=?", {"00", "3"});
     }
     problems = checkDatabase(out, media.path());

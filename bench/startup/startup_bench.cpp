@@ -7,8 +7,8 @@
 // Each run is a fresh process (the benchmark re-executes itself), so every figure
 // includes loading the program and its libraries.
 #include "app/application_setup.h"
-#include "app/main_window.h"
-#include "app/varendo_windows.h"
+#include "ui/main_window.h"
+#include "ui/varendo_windows.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "database/content_cipher.h"

@@ -1,6 +1,6 @@
 #include "app/application_setup.h"
 
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 #include <QFont>
@@ -35,6 +35,14 @@ void setUpApplication(QApplication& app)
     }
     base.setPointSize(9);
     app.setFont(base);
+}
+
+QString executableFolder()
+{
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
 }
 
 } // namespace varendo

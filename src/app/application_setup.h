@@ -16,4 +16,7 @@ public:
 // Names and fonts of the application object.
 void setUpApplication(QApplication& app);
 
+// The program folder of the running executable, with its trailing separator.
+QString executableFolder();
+
 } // namespace varendo

@@ -1,5 +1,5 @@
 // Playing a lesson's or an opened file's media.
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
 void TForm1::playvarendo(const QString& path, int how)
 {

@@ -1,4 +1,4 @@
-#include "study/notes_window.h"
+#include "ui/notes_window.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "program_folder.h"
 
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
 #include "gstreamer/audio/gst_audio_library.h"

@@ -36,7 +36,4 @@ struct VarendoWindows {
 // its trailing separator.
 std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, AudioLibrary& audioLibrary);
 
-// The program folder of the running executable, with its trailing separator.
-QString executableFolder();
-
 } // namespace varendo

@@ -1,4 +1,4 @@
-#include "library/media_list_window.h"
+#include "ui/media_list_window.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

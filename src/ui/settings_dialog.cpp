@@ -1,4 +1,4 @@
-#include "study/settings_dialog.h"
+#include "ui/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

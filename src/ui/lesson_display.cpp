@@ -1,15 +1,15 @@
 // Choosing a book and a lesson, and showing the lesson's texts.
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
-#include "app/lesson_panes.h"
-#include "app/radio_group.h"
-#include "app/varendo_windows.h"
+#include "ui/lesson_panes.h"
+#include "ui/radio_group.h"
+#include "ui/varendo_windows.h"
 #include "common/lesson_label.h"
 #include "common/varendo_error.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
-#include "library/media_list_window.h"
-#include "study/notes_window.h"
+#include "ui/media_list_window.h"
+#include "ui/notes_window.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 #include "program_folder.h"
 
-#include "app/main_window.h"
-#include "app/radio_group.h"
+#include "ui/main_window.h"
+#include "ui/radio_group.h"
 #include "common/varendo_error.h"
-#include "study/notes_window.h"
+#include "ui/notes_window.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,8 +1,7 @@
 #pragma once
 // The main window: the player column, the lesson panes, book and lesson choice,
-// and the state every other window shares. Handlers live beside their subsystem
-// (database/, app/lesson_display.cpp, playback/ …); this header shows the whole
-// window at a glance.
+// and the state every other window shares. Its handlers live in the files beside
+// this one; this header shows the whole window at a glance.
 #include "common/recording_format.h"
 #include "database/dataset.h"
 

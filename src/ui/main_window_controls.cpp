@@ -1,8 +1,8 @@
 // Builds the main window's controls and menus at their design places
 // (client area 1025 × 683 at the full window size 1033 × 735).
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
-#include "app/radio_group.h"
+#include "ui/radio_group.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"

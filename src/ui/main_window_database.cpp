@@ -1,17 +1,17 @@
 // The main window's use of the lesson database: opening it at start and loading
 // the settings row at the first show.
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
-#include "app/lesson_panes.h"
-#include "app/message_box.h"
-#include "app/varendo_windows.h"
+#include "ui/lesson_panes.h"
+#include "ui/message_box.h"
+#include "ui/varendo_windows.h"
 #include "common/colour_value.h"
 #include "common/varendo_error.h"
 #include "database/lesson_schema.h"
 #include "database/settings_row.h"
-#include "study/notes_window.h"
-#include "study/progress_board.h"
-#include "study/settings_dialog.h"
+#include "ui/notes_window.h"
+#include "ui/progress_board.h"
+#include "ui/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -1,15 +1,13 @@
-#include "app/varendo_windows.h"
+#include "ui/varendo_windows.h"
 
-#include "app/about_box.h"
-#include "app/main_window.h"
-#include "library/media_list_window.h"
-#include "playback/floating_bar.h"
-#include "study/notes_window.h"
-#include "study/progress_board.h"
-#include "study/settings_dialog.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
+#include "ui/media_list_window.h"
+#include "ui/floating_bar.h"
+#include "ui/notes_window.h"
+#include "ui/progress_board.h"
+#include "ui/settings_dialog.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace varendo {
 
@@ -36,14 +34,6 @@ std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, AudioLibrar
     windows->Form6 = new TForm6(*windows);
     windows->Form7 = new TForm7(*windows);
     return windows;
-}
-
-QString executableFolder()
-{
-    QString dir = QCoreApplication::applicationDirPath();
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    return dir;
 }
 
 } // namespace varendo

@@ -1,4 +1,4 @@
-#include "app/lesson_panes.h"
+#include "ui/lesson_panes.h"
 
 #include <QPlainTextEdit>
 

@@ -1,7 +1,6 @@
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
-#include "app/application_setup.h"
-
+#include "common/program_title.h"
 #include "common/varendo_error.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "study/progress_board.h"
+#include "ui/progress_board.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

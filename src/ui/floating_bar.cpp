@@ -1,4 +1,4 @@
-#include "playback/floating_bar.h"
+#include "ui/floating_bar.h"
 
 TForm7::TForm7(varendo::VarendoWindows& windows)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), w(windows)

@@ -1,6 +1,6 @@
 #include "program_folder.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "audio/audio_object.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"

@@ -1,6 +1,6 @@
 #pragma once
 // A temporary program folder with a lesson database, and the windows started on it.
-#include "app/varendo_windows.h"
+#include "ui/varendo_windows.h"
 #include "database/dataset.h"
 
 #include <QStringList>

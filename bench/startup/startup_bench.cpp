@@ -7,12 +7,12 @@
 // Each run is a fresh process (the benchmark re-executes itself), so every figure
 // includes loading the program and its libraries.
 #include "app/application_setup.h"
-#include "ui/main_window.h"
-#include "ui/varendo_windows.h"
-#include "gstreamer/audio/gst_audio_library.h"
-#include "gstreamer/video/gst_media_engine.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
+#include "gstreamer/audio/gst_audio_library.h"
+#include "gstreamer/video/gst_media_engine.h"
+#include "ui/main_window.h"
+#include "ui/varendo_windows.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

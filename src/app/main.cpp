@@ -1,11 +1,11 @@
 // Varendo: study a four-book English course with its video and audio lessons.
 #include "app/application_setup.h"
-#include "ui/main_window.h"
-#include "ui/varendo_windows.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
 #include "recorder/wave_service.h"
+#include "ui/main_window.h"
+#include "ui/varendo_windows.h"
 
 #include <QApplication>
 

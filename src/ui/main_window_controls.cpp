@@ -1,13 +1,14 @@
 // Builds the main window's controls and menus at their design places
-// (client area 1025 × 683 at the full window size 1033 × 735).
+// (client area 1025 × 683 at the full window size 1033 × 735), each into the
+// part that handles it.
 #include "ui/main_window.h"
 
-#include "ui/radio_group.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
+#include "ui/radio_group.h"
 
 #include <QAction>
 #include <QComboBox>

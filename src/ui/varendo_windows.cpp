@@ -1,9 +1,9 @@
 #include "ui/varendo_windows.h"
 
 #include "ui/about_box.h"
+#include "ui/floating_bar.h"
 #include "ui/main_window.h"
 #include "ui/media_list_window.h"
-#include "ui/floating_bar.h"
 #include "ui/notes_window.h"
 #include "ui/progress_board.h"
 #include "ui/settings_dialog.h"

@@ -1,11 +1,11 @@
 #include "program_folder.h"
 
-#include "ui/main_window.h"
-#include "ui/message_box.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
 
 #include <QDir>
 

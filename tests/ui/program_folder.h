@@ -1,7 +1,7 @@
 #pragma once
 // A temporary program folder with a lesson database, and the windows started on it.
-#include "ui/varendo_windows.h"
 #include "database/dataset.h"
+#include "ui/varendo_windows.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

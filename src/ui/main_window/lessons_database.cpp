@@ -1,36 +1,81 @@
-// The main window's use of the lesson database: opening it at start and loading
-// the settings row at the first show.
+// The lesson database as the main window uses it: opening it at start, its main
+// query, the start lesson chosen at the first show and the settings row.
 #include "ui/main_window.h"
 
-#include "ui/lesson_panes.h"
-#include "ui/message_box.h"
-#include "ui/varendo_windows.h"
 #include "common/colour_value.h"
+#include "common/lesson_label.h"
 #include "common/varendo_error.h"
 #include "database/lesson_schema.h"
 #include "database/settings_row.h"
+#include "ui/lesson_panes.h"
+#include "ui/message_box.h"
 #include "ui/notes_window.h"
 #include "ui/progress_board.h"
 #include "ui/settings_dialog.h"
+#include "ui/varendo_windows.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 using namespace varendo;
 
-void TForm1::dfcreat()
+void TLessonsPart::dfcreat()
 {
     qry1.reset();
     con1.reset();
     // Opens the file beside the program, creating it (with both tables and the
     // settings row) when missing.
+    const QString& appDir = form_.appDir;
     con1 = db::openLessonDatabase(appDir + QLatin1String(db::kDatabaseFileName), appDir);
     qry1 = std::make_unique<db::Query>(con1);
     qry1->SetSQL(db::bookSelection(), {QStringLiteral("1")});
     qry1->Open();
     qry1->First();
+}
+
+void TLessonsPart::requireDatabase() const
+{
+    // dfcreat sets the connection and the main query together, or neither.
+    if (!con1 || !qry1)
+        throw db::DatabaseError(QStringLiteral("课程数据库没有打开，无法读取课程。"));
+}
+
+std::unique_ptr<db::Query> TLessonsPart::newQuery() const
+{
+    requireDatabase();
+    return std::make_unique<db::Query>(con1);
+}
+
+db::Query& TLessonsPart::mainQuery()
+{
+    requireDatabase();
+    return *qry1;
+}
+
+void TLessonsPart::chooseStartLesson()
+{
+    if (!con1)
+        return;
+    // Start at the first lesson being studied, else the first not studied yet.
+    // Only what the choice needs: the lesson texts of every book are not read at start.
+    auto q = newQuery();
+    q->SetSQL(QStringLiteral("select ID, 课本号, 课程编号, 课程状态 from book1 order by ID"));
+    q->Open();
+    if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
+        || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
+        const qint64 book = q->FieldByName(QStringLiteral("课本号")).AsInteger();
+        const qint64 lesson = q->FieldByName(QStringLiteral("课程编号")).AsInteger();
+        cbb1->setCurrentIndex(int(book - 1));
+        getkbs(q->FieldByName(QStringLiteral("课本号")).AsString());
+        rzchcklst1->setCurrentIndex(lessonListPosition(cbb1->currentIndex(), lesson));
+    } else {
+        getkbs(QStringLiteral("1"));
+        rzchcklst1->setCurrentIndex(0);
+    }
+    q->Close();
 }
 
 namespace {
@@ -45,8 +90,9 @@ void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor
 
 } // namespace
 
-void TForm1::getset()
+void TLessonsPart::getset()
 {
+    const QString& appDir = form_.appDir;
     const auto exists = [](const QString& path) { return QFileInfo::exists(path); };
     // Whatever goes wrong, the folders are set: the program folder's own are the
     // fallback, and what could not be read is reported.
@@ -60,15 +106,16 @@ void TForm1::getset()
     }
     if (!row.problems.isEmpty())
         ShowError(QStringLiteral("设置读取有误，已使用默认值：\n") + row.problems.join(QLatin1Char('\n')));
+    VarendoWindows& w = form_.w;
     w.Form4->lbledt->setText(row.videoDir);
     w.Form4->lbledt1->setText(row.audioDir);
-    showLessonNameFlag = row.showLessonNameFlag;
-    showLessonStateFlag = row.showLessonStateFlag;
+    form_.showLessonNameFlag = row.showLessonNameFlag;
+    form_.showLessonStateFlag = row.showLessonStateFlag;
     videoDir = w.Form4->lbledt->text();
     audioDir = w.Form4->lbledt1->text();
 
-    const bool names = showLessonNameFlag == QLatin1String("1");
-    const bool states = showLessonStateFlag == QLatin1String("1");
+    const bool names = row.showLessonNameFlag == QLatin1String("1");
+    const bool states = row.showLessonStateFlag == QLatin1String("1");
     w.Form4->chk1->setChecked(names);
     w.Form5->chk1->setChecked(names);
     w.Form4->chk2->setChecked(states);
@@ -81,6 +128,7 @@ void TForm1::getset()
     font.setItalic(row.font.italic);
     font.setUnderline(row.font.underline);
     font.setStrikeOut(row.font.strikeOut);
+    TLessonFont& lessonFont = form_.lessonFont;
     lessonFont.font = font;
     lessonFont.color = colorFromValue(row.font.colour);
 

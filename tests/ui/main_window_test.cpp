@@ -1,12 +1,12 @@
 #include "program_folder.h"
 
-#include "ui/about_box.h"
-#include "ui/main_window.h"
-#include "ui/radio_group.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
+#include "ui/about_box.h"
+#include "ui/main_window.h"
 #include "ui/notes_window.h"
 #include "ui/progress_board.h"
+#include "ui/radio_group.h"
 #include "ui/settings_dialog.h"
 
 #include <QAction>

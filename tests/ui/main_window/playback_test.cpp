@@ -1,10 +1,10 @@
 #include "program_folder.h"
 
-#include "ui/main_window.h"
 #include "audio/audio_object.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
+#include "ui/main_window.h"
 
 #include <QFile>
 #include <QGroupBox>

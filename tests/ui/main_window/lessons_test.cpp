@@ -1,9 +1,9 @@
 #include "program_folder.h"
 
-#include "ui/main_window.h"
-#include "ui/radio_group.h"
 #include "common/varendo_error.h"
+#include "ui/main_window.h"
 #include "ui/notes_window.h"
+#include "ui/radio_group.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,0 +1,15 @@
+#pragma once
+// Lets a handler see one kind of event of a control before the control does,
+// without the window having to filter every control's events itself.
+#include <QEvent>
+
+#include <functional>
+
+class QObject;
+
+namespace varendo {
+
+// handler returns true to stop the event there. The hook lives as long as target.
+void onEvent(QObject* target, QEvent::Type type, std::function<bool(QEvent*)> handler);
+
+} // namespace varendo

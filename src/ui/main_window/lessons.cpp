@@ -1,0 +1,176 @@
+// Choosing a book and a lesson, and showing the lesson's texts.
+#include "ui/main_window.h"
+
+#include "common/lesson_label.h"
+#include "common/varendo_error.h"
+#include "database/content_cipher.h"
+#include "database/lesson_schema.h"
+#include "ui/event_hook.h"
+#include "ui/lesson_panes.h"
+#include "ui/media_list_window.h"
+#include "ui/message_box.h"
+#include "ui/notes_window.h"
+#include "ui/radio_group.h"
+#include "ui/varendo_windows.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+
+using namespace varendo;
+
+namespace {
+
+// Stored texts end their lines with CR LF; the panes show plain line breaks.
+QString paneText(const QString& stored)
+{
+    QString t = stored;
+    return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+void TLessonsPart::connectLessonHandlers()
+{
+    // Only the learner's choices run the change handlers, not the program's own selections.
+    QObject::connect(cbb1, &QComboBox::activated, &form_, [this] { guarded([this] { cbb1Change(cbb1); }); });
+    QObject::connect(rzchcklst1, &QComboBox::activated, &form_,
+                     [this] { guarded([this] { rzchcklst1Change(rzchcklst1); }); });
+
+    // A typed character goes to the list's key handler first; one it clears is discarded.
+    using KeyHandler = void (TLessonsPart::*)(QObject*, QChar&);
+    for (auto [list, handler] : {std::pair{cbb1, KeyHandler(&TLessonsPart::cbb1KeyPress)},
+                                 std::pair{rzchcklst1, KeyHandler(&TLessonsPart::rzchcklst1KeyPress)}}) {
+        onEvent(list, QEvent::KeyPress, [this, list, handler](QEvent* event) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.isEmpty() || !text.at(0).isPrint())
+                return false;
+            QChar typed = text.at(0);
+            (this->*handler)(list, typed);
+            return typed.isNull();
+        });
+    }
+
+    // The handlers toggle their own check marks.
+    for (auto [item, handler] : {std::pair{N7, &TLessonsPart::N7Click}, std::pair{N8, &TLessonsPart::N8Click},
+                                 std::pair{F2, &TLessonsPart::F2Click}}) {
+        QObject::connect(item, &QAction::triggered, &form_, [this, item, handler] {
+            item->setChecked(!item->isChecked());
+            guarded([this, item, handler] { (this->*handler)(item); });
+        });
+    }
+}
+
+void TLessonsPart::getkbs(const QString& book)
+{
+    auto& q = mainQuery();
+    q.SetSQL(db::bookSelection(), {book});
+    q.Open();
+    q.First();
+    rzchcklst1->clear();
+    for (; !q.Eof(); q.Next())
+        rzchcklst1->addItem(lessonLabel(book, q.FieldByName(QStringLiteral("课程编号")).AsString()));
+    q.First();
+    rzchcklst1->setCurrentIndex(rzchcklst1->count() > 0 ? 0 : -1);
+}
+
+QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
+{
+    grp7->setTitle(cbb1->currentText());
+
+    auto& q = mainQuery();
+    q.SetSQL(db::lessonSelection(), {book, lesson});
+    q.Open();
+    q.First();
+    if (q.Eof())
+        throw VarendoError(QStringLiteral("课程数据库中找不到%1。").arg(lessonLabel(book, lesson)));
+    rzm1->setPlainText(paneText(q.FieldByName(QStringLiteral("课程名")).AsString()));
+
+    // A text that does not decode leaves its pane, and the one after it, as they were.
+    try {
+        mmo1->setPlainText(paneText(decodeColumn(q.FieldByName(QStringLiteral("课程内容")).AsString())));
+        rzm2->setPlainText(paneText(decodeColumn(q.FieldByName(QStringLiteral("生词短语")).AsString())));
+    } catch (const CipherError&) {
+    }
+    mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    rzm3->setPlainText(paneText(q.FieldByName(QStringLiteral("参考译文")).AsString()));
+    QPlainTextEdit* notes = form_.w.Form3->mmo1;
+    notes->setPlainText(paneText(q.FieldByName(QStringLiteral("备注")).AsString()));
+
+    // A lesson whose timing does not decode still shows and plays, without sentence tracking.
+    QStringList& timing = form_.timingList;
+    timing.clear();
+    try {
+        const QString text = decodeColumn(q.FieldByName(QStringLiteral("时间刻度")).AsString());
+        timing = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+        if (!timing.isEmpty() && timing.last().isEmpty())
+            timing.removeLast();
+    } catch (const CipherError&) {
+    }
+
+    lbl1->setVisible(!notes->toPlainText().isEmpty());
+
+    if (form_.rg1->ItemIndex() == 1)
+        return audioDir.trimmed() + QLatin1Char('/') + book + QLatin1Char('/')
+            + q.FieldByName(QStringLiteral("音频文件名")).AsString();
+    return videoDir.trimmed() + QLatin1Char('/') + q.FieldByName(QStringLiteral("视频文件名")).AsString();
+}
+
+void TLessonsPart::getkcnr()
+{
+    if (form_.w.Form6->isVisible())
+        form_.w.Form6->hide();
+    if (rzchcklst1->currentIndex() < 0)
+        throw VarendoError(QStringLiteral("没有选中的课程：这一册还没有课程。"));
+    const QString lesson = lessonNumberOf(rzchcklst1->currentText());
+    const QString book = QString::number(cbb1->currentIndex() + 1);
+    const QString path = getkcs(book, lesson);
+    form_.playvarendo(path, 1);
+}
+
+void TLessonsPart::cbb1Change(QObject*)
+{
+    getkbs(QString::number(cbb1->currentIndex() + 1));
+    getkcnr();
+}
+
+void TLessonsPart::rzchcklst1Change(QObject*)
+{
+    getkcnr();
+}
+
+void TLessonsPart::cbb1KeyPress(QObject*, QChar& key)
+{
+    key = QChar(0);
+}
+
+void TLessonsPart::rzchcklst1KeyPress(QObject*, QChar& key)
+{
+    key = QChar(0);
+}
+
+void TLessonsPart::togglePaneText(QAction* item, QPlainTextEdit* pane)
+{
+    item->setChecked(!item->isChecked());
+    setPaneColour(pane, QPalette::Text,
+                  item->isChecked() ? form_.lessonFont.color : pane->palette().color(QPalette::Base));
+}
+
+void TLessonsPart::N7Click(QObject*)
+{
+    togglePaneText(N7, mmo1);
+}
+
+void TLessonsPart::N8Click(QObject*)
+{
+    togglePaneText(N8, rzm2);
+}
+
+void TLessonsPart::F2Click(QObject*)
+{
+    togglePaneText(F2, rzm3);
+}

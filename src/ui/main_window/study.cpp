@@ -1,0 +1,35 @@
+// Where the study windows open from.
+#include "ui/main_window.h"
+
+#include "ui/event_hook.h"
+#include "ui/message_box.h"
+#include "ui/notes_window.h"
+#include "ui/varendo_windows.h"
+
+#include <QAction>
+#include <QLabel>
+
+using namespace varendo;
+
+void TStudyPart::connectStudyHandlers()
+{
+    QObject::connect(B1, &QAction::triggered, &form_, [this] { guarded([this] { B1Click(B1); }); });
+    // The notes marker beside the lesson text opens the notes on a double click.
+    QLabel* marker = form_.lbl1;
+    onEvent(marker, QEvent::MouseButtonDblClick, [this, marker](QEvent*) {
+        guarded([this, marker] { lbl1DblClick(marker); });
+        return true;
+    });
+}
+
+void TStudyPart::B1Click(QObject*)
+{
+    TForm3* notes = form_.w.Form3;
+    notes->show();
+    notes->raise();
+}
+
+void TStudyPart::lbl1DblClick(QObject* sender)
+{
+    B1Click(sender);
+}

@@ -15,9 +15,9 @@ int main(int argc, char** argv)
     varendo::setUpApplication(app);
     // The real platform services behind the program's interfaces.
     varendo::setWaveService(varendo::gst::createWaveService());
-    varendo::gst::installMediaEngine();
     const std::unique_ptr<varendo::AudioLibrary> audioLibrary = varendo::gst::createAudioLibrary();
-    auto windows = varendo::createWindows(varendo::executableFolder(), *audioLibrary);
+    auto windows = varendo::createWindows(varendo::executableFolder(),
+                                          {.audio = *audioLibrary, .mediaEngines = varendo::gst::mediaEngineFactory()});
     windows->Form1->show();
     return app.exec();
 }

@@ -10,16 +10,6 @@ using varendo::playback::GraphState;
 using varendo::playback::MediaEngine;
 using varendo::playback::MediaEngineFactory;
 
-namespace {
-MediaEngineFactory& defaultFactory()
-{
-    static MediaEngineFactory factory;
-    return factory;
-}
-} // namespace
-
-TFilterGraph::TFilterGraph(QObject* parent) : TFilterGraph(defaultFactory(), parent) {}
-
 TFilterGraph::TFilterGraph(MediaEngineFactory factory, QObject* parent)
     : QObject(parent), factory_(std::move(factory))
 {
@@ -32,16 +22,6 @@ TFilterGraph::~TFilterGraph()
     // The engine's signals must not reach a half-destroyed graph.
     if (engine_)
         engine_->disconnect(this);
-}
-
-void TFilterGraph::setDefaultEngineFactory(MediaEngineFactory factory)
-{
-    defaultFactory() = std::move(factory);
-}
-
-void TFilterGraph::setEngineFactory(MediaEngineFactory factory)
-{
-    factory_ = std::move(factory);
 }
 
 void TFilterGraph::setActive(bool on)

@@ -19,14 +19,9 @@ class TFilterGraph : public QObject {
 public:
     using State = varendo::playback::GraphState;
 
-    // Uses the engine factory installed by main() (setDefaultEngineFactory).
-    explicit TFilterGraph(QObject* parent = nullptr);
-    TFilterGraph(varendo::playback::MediaEngineFactory factory, QObject* parent = nullptr);
+    // factory makes the engine each activation builds (the platform's media framework).
+    explicit TFilterGraph(varendo::playback::MediaEngineFactory factory, QObject* parent = nullptr);
     ~TFilterGraph() override;
-
-    // The factory every graph made afterwards uses, set once at start-up.
-    static void setDefaultEngineFactory(varendo::playback::MediaEngineFactory factory);
-    void setEngineFactory(varendo::playback::MediaEngineFactory factory);
 
     // True builds the graph (an engine); false stops and releases it.
     // Activating without an engine factory raises VarendoError.

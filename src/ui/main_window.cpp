@@ -20,10 +20,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder, varendo::AudioLibrary& audioLibrary)
+TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
     : QMainWindow(nullptr), TLessonsPart(*this), TPlaybackPart(*this), TRepeatPart(*this), TFullScreenPart(*this),
       TRecorderPart(*this), TLibraryPart(*this), TLayoutPart(*this), TStudyPart(*this), TShellPart(*this),
-      w(windows), appDir(programFolder), audioLibrary_(audioLibrary)
+      w(windows), appDir(programFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     createControls();
@@ -104,7 +104,7 @@ void TForm1::FormCreate(QObject*)
     grp8->setVisible(true);
 
     // 11. The audio engine, for lessons played as MP3.
-    audioPlayer = std::make_unique<varendo::TAudioObject>(audioLibrary_, this);
+    audioPlayer = std::make_unique<varendo::TAudioObject>(w.services.audio, this);
 
     // Centre on the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -19,7 +19,6 @@ class QMenu;
 
 namespace varendo {
 struct VarendoWindows;
-class AudioLibrary;
 }
 
 class TForm1 : public QMainWindow,
@@ -35,9 +34,9 @@ class TForm1 : public QMainWindow,
 {
     Q_OBJECT
 public:
-    // appDir: the program folder, with its trailing separator; audioLibrary: what
-    // the audio engine plays through (it outlives the window).
-    TForm1(varendo::VarendoWindows& windows, const QString& appDir, varendo::AudioLibrary& audioLibrary);
+    // appDir: the program folder, with its trailing separator. The window runs on
+    // the platform services the windows hold.
+    TForm1(varendo::VarendoWindows& windows, const QString& appDir);
     ~TForm1() override;
 
     varendo::VarendoWindows& w;
@@ -75,6 +74,4 @@ private:
     void createPopupMenus();
     void attachPopup(QWidget* widget, QMenu* menu);
     void connectHandlers();
-
-    varendo::AudioLibrary& audioLibrary_;
 };

@@ -9,6 +9,7 @@
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
 #include "ui/radio_group.h"
+#include "ui/varendo_windows.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -130,7 +131,7 @@ void TForm1::createPlayerColumn()
     grp1->setGeometry(0, 5, 576, 519);
 
     // The media graph draws into the video window and drives the position bar.
-    fltrgrph1 = new TFilterGraph(this);
+    fltrgrph1 = new TFilterGraph(w.services.mediaEngines, this);
     vdwndw1 = new TVideoWindow(grp1);
     vdwndw1->setObjectName(QStringLiteral("vdwndw1"));
     vdwndw1->setGeometry(2, 8, 572, 465);

@@ -23,10 +23,10 @@ VarendoWindows::~VarendoWindows()
     delete Form1;
 }
 
-std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, AudioLibrary& audioLibrary)
+std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, PlatformServices services)
 {
-    auto windows = std::make_unique<VarendoWindows>();
-    windows->Form1 = new TForm1(*windows, appDir, audioLibrary);
+    auto windows = std::make_unique<VarendoWindows>(std::move(services));
+    windows->Form1 = new TForm1(*windows, appDir);
     windows->Form2 = new TForm2(*windows);
     windows->Form3 = new TForm3(*windows);
     windows->Form5 = new TForm5(*windows);

@@ -1,6 +1,9 @@
 #pragma once
 // The seven windows of the program. All exist from start to exit; they are shown
-// and hidden, never destroyed while the program runs, and reach one another here.
+// and hidden, never destroyed while the program runs, and reach one another and
+// the platform services here.
+#include "ui/platform_services.h"
+
 #include <QString>
 #include <memory>
 
@@ -14,8 +17,6 @@ class TForm7;
 
 namespace varendo {
 
-class AudioLibrary;
-
 struct VarendoWindows {
     TForm1* Form1 = nullptr; // main window
     TForm2* Form2 = nullptr; // about box
@@ -25,7 +26,9 @@ struct VarendoWindows {
     TForm6* Form6 = nullptr; // media list window
     TForm7* Form7 = nullptr; // floating control bar
 
-    VarendoWindows() = default;
+    PlatformServices services;
+
+    explicit VarendoWindows(PlatformServices platform) : services(std::move(platform)) {}
     VarendoWindows(const VarendoWindows&) = delete;
     VarendoWindows& operator=(const VarendoWindows&) = delete;
     ~VarendoWindows();
@@ -34,6 +37,6 @@ struct VarendoWindows {
 // Creates the windows in start-up order (Form1, Form2, Form3, Form5, Form4, Form6,
 // Form7); Form1's FormCreate runs as it is created. appDir is the program folder with
 // its trailing separator.
-std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, AudioLibrary& audioLibrary);
+std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, PlatformServices services);
 
 } // namespace varendo

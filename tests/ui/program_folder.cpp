@@ -13,8 +13,6 @@ using namespace varendo;
 
 ProgramFolder::ProgramFolder() : previousCwd_(QDir::currentPath())
 {
-    // The program's real media engine, as main() installs it.
-    gst::installMediaEngine();
     setMessageSink([this](const QString& text, bool) { messages << text; });
 }
 
@@ -45,9 +43,10 @@ void ProgramFolder::writeLessons(const QList<LessonRow>& rows)
 
 VarendoWindows& ProgramFolder::start(bool show)
 {
-    // The real audio library, shared by every folder of the test program.
+    // The real audio library, shared by every folder of the test program, and the
+    // program's real media engine.
     static const std::unique_ptr<AudioLibrary> audio = gst::createAudioLibrary();
-    windows_ = createWindows(path(), *audio);
+    windows_ = createWindows(path(), {.audio = *audio, .mediaEngines = gst::mediaEngineFactory()});
     if (show)
         windows_->Form1->show();
     return *windows_;

@@ -2,7 +2,6 @@
 
 #include "gstreamer/video/pipeline_reaper.h"
 #include "playback/media_arithmetic.h"
-#include "playback/media_graph.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
@@ -555,11 +554,6 @@ void GstMediaEngine::fail(const QString& message)
 varendo::playback::MediaEngineFactory mediaEngineFactory()
 {
     return [] { return std::make_unique<GstMediaEngine>(); };
-}
-
-void installMediaEngine()
-{
-    TFilterGraph::setDefaultEngineFactory(mediaEngineFactory());
 }
 
 } // namespace varendo::gst

@@ -85,9 +85,7 @@ private:
     QTimer prerollWatchdog_;
 };
 
-// The factory main() installs for the media graph (TFilterGraph).
+// The factory main() hands the media graph (TFilterGraph) through the platform services.
 varendo::playback::MediaEngineFactory mediaEngineFactory();
-// Installs mediaEngineFactory() as every new graph's default.
-void installMediaEngine();
 
 } // namespace varendo::gst

@@ -1,0 +1,18 @@
+#pragma once
+// The platform services the windows run on, built once by main() and handed to
+// the windows. A test builds a set of its own, so every set of windows it starts
+// has fresh services and nothing is left behind in the process.
+#include "playback/media_engine.h"
+
+namespace varendo {
+
+class AudioLibrary;
+
+struct PlatformServices {
+    // What the audio engine plays through; it outlives the windows.
+    AudioLibrary& audio;
+    // Makes the media graph's engine (the media framework that plays video).
+    playback::MediaEngineFactory mediaEngines;
+};
+
+} // namespace varendo

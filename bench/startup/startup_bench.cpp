@@ -70,7 +70,8 @@ int child(int argc, char** argv, const QString& folder)
     QApplication app(argc, argv);
     varendo::setUpApplication(app);
     const auto audio = varendo::gst::createAudioLibrary();
-    auto windows = varendo::createWindows(folder, {.audio = *audio, .mediaEngines = varendo::gst::mediaEngineFactory()});
+    auto windows = varendo::createWindows(
+        folder, {.audio = *audio, .mediaEngines = varendo::gst::mediaEngineFactory(), .messages = {}});
     windows->Form1->show();
     // The first show runs when the window is shown; measure once the event loop has
     // delivered it.

@@ -1,7 +1,5 @@
 #include "app/application_setup.h"
 
-#include "ui/message_box.h"
-
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -13,7 +11,7 @@ VarendoApplication::VarendoApplication(int& argc, char** argv) : QApplication(ar
 bool VarendoApplication::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
-    guarded([&] { handled = QApplication::notify(receiver, event); });
+    boxes_.guarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
 

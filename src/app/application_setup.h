@@ -1,5 +1,6 @@
 #pragma once
 #include "common/program_title.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 
@@ -11,6 +12,9 @@ class VarendoApplication : public QApplication {
 public:
     VarendoApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    MessageBoxes boxes_;
 };
 
 // Names and fonts of the application object.

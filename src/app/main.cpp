@@ -17,7 +17,9 @@ int main(int argc, char** argv)
     varendo::setWaveService(varendo::gst::createWaveService());
     const std::unique_ptr<varendo::AudioLibrary> audioLibrary = varendo::gst::createAudioLibrary();
     auto windows = varendo::createWindows(varendo::executableFolder(),
-                                          {.audio = *audioLibrary, .mediaEngines = varendo::gst::mediaEngineFactory()});
+                                          {.audio = *audioLibrary,
+                                           .mediaEngines = varendo::gst::mediaEngineFactory(),
+                                           .messages = {}}); // modal message boxes
     windows->Form1->show();
     return app.exec();
 }

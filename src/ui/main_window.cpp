@@ -40,7 +40,7 @@ TForm1::~TForm1()
 
 void TForm1::connectHandlers()
 {
-    connect(X1, &QAction::triggered, this, [this] { varendo::guarded([this] { X1Click(X1); }); });
+    connect(X1, &QAction::triggered, this, [this] { w.messages.guarded([this] { X1Click(X1); }); });
     connectLessonHandlers();
     connectStudyHandlers();
 }
@@ -94,10 +94,10 @@ void TForm1::FormCreate(QObject*)
     lessonFont = TLessonFont{};
 
     // The media graph is active from the start.
-    varendo::guarded([this] { fltrgrph1->setActive(true); });
+    w.messages.guarded([this] { fltrgrph1->setActive(true); });
 
     // 9. Without a usable database the program still opens, with no lessons.
-    varendo::guarded([this] { dfcreat(); });
+    w.messages.guarded([this] { dfcreat(); });
 
     // 10.
     grp8->resize(grp8->width(), 209);
@@ -116,7 +116,7 @@ void TForm1::FormCreate(QObject*)
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    varendo::guarded([this] { FormShow(this); });
+    w.messages.guarded([this] { FormShow(this); });
 }
 
 void TForm1::FormShow(QObject*)
@@ -131,7 +131,7 @@ void TForm1::FormShow(QObject*)
 
     // A start lesson that cannot be chosen is reported, and the settings still load:
     // without them the folders would stay empty for the whole run.
-    varendo::guarded([this] { chooseStartLesson(); });
+    w.messages.guarded([this] { chooseStartLesson(); });
     getset();
 }
 
@@ -142,7 +142,7 @@ void TForm1::X1Click(QObject*)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    varendo::guarded([this] { FormClose(this); });
+    w.messages.guarded([this] { FormClose(this); });
     event->accept();
     // Closing the main window ends the program, whatever else is open.
     QCoreApplication::quit();

@@ -8,18 +8,13 @@
 #include <exception>
 
 namespace varendo {
-namespace {
 
-MessageSink& sink()
-{
-    static MessageSink s;
-    return s;
-}
+MessageBoxes::MessageBoxes(MessageSink sink) : sink_(std::move(sink)) {}
 
-void show(const QString& text, bool isError)
+void MessageBoxes::show(const QString& text, bool isError) const
 {
-    if (sink()) {
-        sink()(text, isError);
+    if (sink_) {
+        sink_(text, isError);
         return;
     }
     QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::Information, kProgramTitle, text, QMessageBox::Ok,
@@ -27,24 +22,17 @@ void show(const QString& text, bool isError)
     box.exec();
 }
 
-} // namespace
-
-void ShowError(const QString& text)
+void MessageBoxes::ShowError(const QString& text) const
 {
     show(text, true);
 }
 
-void ShowMessage(const QString& text)
+void MessageBoxes::ShowMessage(const QString& text) const
 {
     show(text, false);
 }
 
-void setMessageSink(MessageSink s)
-{
-    sink() = std::move(s);
-}
-
-void guarded(const std::function<void()>& handler)
+void MessageBoxes::guarded(const std::function<void()>& handler) const
 {
     try {
         handler();

@@ -4,20 +4,27 @@
 #include <QString>
 #include <functional>
 
-class QWidget;
-
 namespace varendo {
 
-// Shows an error's text (the general error handler's box).
-void ShowError(const QString& text);
-// Shows a plain message.
-void ShowMessage(const QString& text);
-
-// Tests replace the boxes with a recorder; an empty function restores them.
+// Takes the messages in place of the boxes (a test records them).
 using MessageSink = std::function<void(const QString& text, bool isError)>;
-void setMessageSink(MessageSink sink);
 
-// Runs a handler; any error it raises is shown and the handler's step ends there.
-void guarded(const std::function<void()>& handler);
+class MessageBoxes {
+public:
+    // Without a sink, messages are shown in modal message boxes.
+    explicit MessageBoxes(MessageSink sink = {});
+
+    // Shows an error's text (the general error handler's box).
+    void ShowError(const QString& text) const;
+    // Shows a plain message.
+    void ShowMessage(const QString& text) const;
+    // Runs a handler; any error it raises is shown and the handler's step ends there.
+    void guarded(const std::function<void()>& handler) const;
+
+private:
+    void show(const QString& text, bool isError) const;
+
+    MessageSink sink_;
+};
 
 } // namespace varendo

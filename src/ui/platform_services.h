@@ -3,6 +3,7 @@
 // the windows. A test builds a set of its own, so every set of windows it starts
 // has fresh services and nothing is left behind in the process.
 #include "playback/media_engine.h"
+#include "ui/message_box.h"
 
 namespace varendo {
 
@@ -13,6 +14,8 @@ struct PlatformServices {
     AudioLibrary& audio;
     // Makes the media graph's engine (the media framework that plays video).
     playback::MediaEngineFactory mediaEngines;
+    // Where messages to the learner go; empty: modal message boxes.
+    MessageSink messages;
 };
 
 } // namespace varendo

@@ -27,8 +27,12 @@ struct VarendoWindows {
     TForm7* Form7 = nullptr; // floating control bar
 
     PlatformServices services;
+    MessageBoxes messages; // shows messages as services.messages says
 
-    explicit VarendoWindows(PlatformServices platform) : services(std::move(platform)) {}
+    explicit VarendoWindows(PlatformServices platform)
+        : services(std::move(platform)), messages(services.messages)
+    {
+    }
     VarendoWindows(const VarendoWindows&) = delete;
     VarendoWindows& operator=(const VarendoWindows&) = delete;
     ~VarendoWindows();

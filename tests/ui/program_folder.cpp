@@ -5,7 +5,6 @@
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "ui/main_window.h"
-#include "ui/message_box.h"
 
 #include <QDir>
 
@@ -13,13 +12,11 @@ using namespace varendo;
 
 ProgramFolder::ProgramFolder() : previousCwd_(QDir::currentPath())
 {
-    setMessageSink([this](const QString& text, bool) { messages << text; });
 }
 
 ProgramFolder::~ProgramFolder()
 {
     windows_.reset();
-    setMessageSink({});
     QDir::setCurrent(previousCwd_);
 }
 
@@ -46,7 +43,9 @@ VarendoWindows& ProgramFolder::start(bool show)
     // The real audio library, shared by every folder of the test program, and the
     // program's real media engine.
     static const std::unique_ptr<AudioLibrary> audio = gst::createAudioLibrary();
-    windows_ = createWindows(path(), {.audio = *audio, .mediaEngines = gst::mediaEngineFactory()});
+    windows_ = createWindows(path(), {.audio = *audio,
+                                      .mediaEngines = gst::mediaEngineFactory(),
+                                      .messages = [this](const QString& text, bool) { messages << text; }});
     if (show)
         windows_->Form1->show();
     return *windows_;

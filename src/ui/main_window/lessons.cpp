@@ -36,10 +36,12 @@ QString paneText(const QString& stored)
 
 void TLessonsPart::connectLessonHandlers()
 {
+    const MessageBoxes& boxes = form_.w.messages;
     // Only the learner's choices run the change handlers, not the program's own selections.
-    QObject::connect(cbb1, &QComboBox::activated, &form_, [this] { guarded([this] { cbb1Change(cbb1); }); });
+    QObject::connect(cbb1, &QComboBox::activated, &form_,
+                     [this, &boxes] { boxes.guarded([this] { cbb1Change(cbb1); }); });
     QObject::connect(rzchcklst1, &QComboBox::activated, &form_,
-                     [this] { guarded([this] { rzchcklst1Change(rzchcklst1); }); });
+                     [this, &boxes] { boxes.guarded([this] { rzchcklst1Change(rzchcklst1); }); });
 
     // A typed character goes to the list's key handler first; one it clears is discarded.
     using KeyHandler = void (TLessonsPart::*)(QObject*, QChar&);
@@ -58,9 +60,9 @@ void TLessonsPart::connectLessonHandlers()
     // The handlers toggle their own check marks.
     for (auto [item, handler] : {std::pair{N7, &TLessonsPart::N7Click}, std::pair{N8, &TLessonsPart::N8Click},
                                  std::pair{F2, &TLessonsPart::F2Click}}) {
-        QObject::connect(item, &QAction::triggered, &form_, [this, item, handler] {
+        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item, handler] {
             item->setChecked(!item->isChecked());
-            guarded([this, item, handler] { (this->*handler)(item); });
+            boxes.guarded([this, item, handler] { (this->*handler)(item); });
         });
     }
 }

@@ -105,7 +105,7 @@ void TLessonsPart::getset()
         }
     }
     if (!row.problems.isEmpty())
-        ShowError(QStringLiteral("设置读取有误，已使用默认值：\n") + row.problems.join(QLatin1Char('\n')));
+        form_.w.messages.ShowError(QStringLiteral("设置读取有误，已使用默认值：\n") + row.problems.join(QLatin1Char('\n')));
     VarendoWindows& w = form_.w;
     w.Form4->lbledt->setText(row.videoDir);
     w.Form4->lbledt1->setText(row.audioDir);

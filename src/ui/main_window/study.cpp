@@ -13,11 +13,12 @@ using namespace varendo;
 
 void TStudyPart::connectStudyHandlers()
 {
-    QObject::connect(B1, &QAction::triggered, &form_, [this] { guarded([this] { B1Click(B1); }); });
+    const MessageBoxes& boxes = form_.w.messages;
+    QObject::connect(B1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { B1Click(B1); }); });
     // The notes marker beside the lesson text opens the notes on a double click.
     QLabel* marker = form_.lbl1;
-    onEvent(marker, QEvent::MouseButtonDblClick, [this, marker](QEvent*) {
-        guarded([this, marker] { lbl1DblClick(marker); });
+    onEvent(marker, QEvent::MouseButtonDblClick, [this, &boxes, marker](QEvent*) {
+        boxes.guarded([this, marker] { lbl1DblClick(marker); });
         return true;
     });
 }

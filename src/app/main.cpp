@@ -3,7 +3,6 @@
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
-#include "recorder/wave_service.h"
 #include "ui/main_window.h"
 #include "ui/varendo_windows.h"
 
@@ -14,11 +13,11 @@ int main(int argc, char** argv)
     varendo::VarendoApplication app(argc, argv);
     varendo::setUpApplication(app);
     // The real platform services behind the program's interfaces.
-    varendo::setWaveService(varendo::gst::createWaveService());
     const std::unique_ptr<varendo::AudioLibrary> audioLibrary = varendo::gst::createAudioLibrary();
     auto windows = varendo::createWindows(varendo::executableFolder(),
                                           {.audio = *audioLibrary,
                                            .mediaEngines = varendo::gst::mediaEngineFactory(),
+                                           .wave = varendo::gst::createWaveService(),
                                            .messages = {}}); // modal message boxes
     windows->Form1->show();
     return app.exec();

@@ -5,14 +5,10 @@
 
 namespace varendo {
 
-namespace {
-
-WaveDeviceSlot waveIn;
-uint32_t waveInBufferSize = TACMWaveIn::kBufferSize;
-
-} // namespace
-
-TACMWaveIn::TACMWaveIn(QWidget* owner) : WaveComponent(owner) {}
+TACMWaveIn::TACMWaveIn(QWidget* owner, std::shared_ptr<WaveDevices> devices)
+    : WaveComponent(owner, std::move(devices)), waveIn(devices_->in)
+{
+}
 
 TACMWaveIn::~TACMWaveIn()
 {
@@ -23,16 +19,16 @@ void TACMWaveIn::Open(const WaveFormatRecord* format)
 {
     if (waveIn.open || !format)
         return;
-    waveInBufferSize = kBufferSize;
+    devices_->inBufferSize = kBufferSize;
     if (!openDevice(waveIn, *format, &WaveService::inOpen,
                     QStringLiteral("Problem creating record handle")))
         return;
     const WaveHandle device = waveIn.handle;
-    const auto service = waveIn.service;
+    WaveService& service = devices_->service();
     for (int i = 0; i < kBufferCount && waveIn.isCurrent(device); ++i)
-        queueBuffer(*service, device, allocateBuffer(waveInBufferSize));
-    if (waveIn.isCurrent(device) && service->inStart(device) != waveerr::kNoError)
-        showWaveMessage(QStringLiteral("Start error"));
+        queueBuffer(service, device, devices_->allocateBuffer(devices_->inBufferSize));
+    if (waveIn.isCurrent(device) && service.inStart(device) != waveerr::kNoError)
+        devices_->showMessage(QStringLiteral("Start error"));
 }
 
 void TACMWaveIn::Close()
@@ -43,14 +39,14 @@ void TACMWaveIn::Close()
 void TACMWaveIn::queueBuffer(WaveService& service, WaveHandle device, WaveHeader* header)
 {
     if (service.inPrepareHeader(device, header) != waveerr::kNoError)
-        waveIn.reportOnce(QStringLiteral("In Prepare error"));
+        devices_->reportOnce(waveIn, QStringLiteral("In Prepare error"));
     if (!waveIn.isCurrent(device)) { // closed while a message was up
-        freeBuffer(header);
+        devices_->freeBuffer(header);
         return;
     }
     if (service.inAddBuffer(device, header) != waveerr::kNoError) {
-        waveIn.reportOnce(QStringLiteral("Add buffer error"));
-        freeBuffer(header);
+        devices_->reportOnce(waveIn, QStringLiteral("Add buffer error"));
+        devices_->freeBuffer(header);
     }
 }
 
@@ -62,26 +58,26 @@ void TACMWaveIn::handleNotice(const WaveNoticeEvent& notice)
     const WaveHandle device = notice.device();
     // After Close (or from a device closed since) buffers are only freed.
     if (!waveIn.isCurrent(device)) {
-        freeBuffer(header);
+        devices_->freeBuffer(header);
         return;
     }
-    const auto service = waveIn.service;
-    if (service->inUnprepareHeader(device, header) != waveerr::kNoError)
-        waveIn.reportOnce(QStringLiteral("In Un Prepare error"));
+    WaveService& service = devices_->service();
+    if (service.inUnprepareHeader(device, header) != waveerr::kNoError)
+        devices_->reportOnce(waveIn, QStringLiteral("In Un Prepare error"));
 
     if (!waveIn.isCurrent(device)) { // closed while a message was up
-        freeBuffer(header);
+        devices_->freeBuffer(header);
         return;
     }
 
     const uint32_t size = std::min(header->bytesRecorded, header->bufferLength);
     auto requeue = [&] {
         if (!waveIn.isCurrent(device)) { // OnData closed the device
-            freeBuffer(header);
+            devices_->freeBuffer(header);
             return;
         }
-        resetHeader(header, waveInBufferSize, 0);
-        queueBuffer(*service, device, header);
+        resetHeader(header, devices_->inBufferSize, 0);
+        queueBuffer(service, device, header);
     };
     try {
         if (OnData) {

@@ -1,8 +1,8 @@
 #pragma once
 // Captures compressed sound from the wave-input device and hands each filled
 // buffer to its owner through OnData, on the user-interface thread, in
-// capture order. One capture device is open per process, whichever
-// instance opened it.
+// capture order. One capture device of the program's wave devices is open at
+// a time, whichever instance opened it.
 #include "recorder/wave_component.h"
 
 #include <functional>
@@ -15,7 +15,7 @@ public:
     // (data, size in bytes): a private copy, valid until the handler returns.
     using TDataEvent = std::function<void(const void* data, int size)>;
 
-    explicit TACMWaveIn(QWidget* owner);
+    TACMWaveIn(QWidget* owner, std::shared_ptr<WaveDevices> devices);
     ~TACMWaveIn() override;
 
     // Opens the capture device on format, queues three buffers and starts
@@ -37,6 +37,8 @@ private:
     // Prepares header and adds it to the device; a buffer the device did not
     // take is freed, as no notice will bring it back.
     void queueBuffer(WaveService& service, WaveHandle device, WaveHeader* header);
+
+    WaveDeviceSlot& waveIn; // the capture device of devices_
 };
 
 } // namespace varendo

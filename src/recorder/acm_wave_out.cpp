@@ -6,13 +6,14 @@ namespace varendo {
 
 namespace {
 
-WaveDeviceSlot waveOut;
-
 const QString kPrepareError = QStringLiteral("WaveOutPrepareHeader error");
 
 } // namespace
 
-TACMWaveOut::TACMWaveOut(QWidget* owner) : WaveComponent(owner) {}
+TACMWaveOut::TACMWaveOut(QWidget* owner, std::shared_ptr<WaveDevices> devices)
+    : WaveComponent(owner, std::move(devices)), waveOut(devices_->out)
+{
+}
 
 TACMWaveOut::~TACMWaveOut()
 {
@@ -34,21 +35,21 @@ void TACMWaveOut::Write(const void* data, int size)
     if (!waveOut.isCurrent(waveOut.handle) || size < 0 || (!data && size > 0))
         return;
     const WaveHandle device = waveOut.handle;
-    const auto service = waveOut.service;
-    WaveHeader* header = allocateBuffer(static_cast<uint32_t>(size));
+    WaveService& service = devices_->service();
+    WaveHeader* header = devices_->allocateBuffer(static_cast<uint32_t>(size));
     if (size > 0)
         std::memcpy(header->data, data, static_cast<std::size_t>(size));
     resetHeader(header, static_cast<uint32_t>(size), static_cast<uint32_t>(size));
 
-    if (service->outPrepareHeader(device, header) != waveerr::kNoError)
-        waveOut.reportOnce(kPrepareError);
+    if (service.outPrepareHeader(device, header) != waveerr::kNoError)
+        devices_->reportOnce(waveOut, kPrepareError);
     if (!waveOut.isCurrent(device)) { // closed while a message was up
-        freeBuffer(header);
+        devices_->freeBuffer(header);
         return;
     }
-    if (service->outWrite(device, header) != waveerr::kNoError) {
-        waveOut.reportOnce(QStringLiteral("WaveOutWrite error"));
-        freeBuffer(header); // the device did not take it: no done notice will come
+    if (service.outWrite(device, header) != waveerr::kNoError) {
+        devices_->reportOnce(waveOut, QStringLiteral("WaveOutWrite error"));
+        devices_->freeBuffer(header); // the device did not take it: no done notice will come
     }
 }
 
@@ -64,11 +65,10 @@ void TACMWaveOut::handleNotice(const WaveNoticeEvent& notice)
         return;
     const WaveHandle device = notice.device();
     if (waveOut.isCurrent(device)) {
-        const auto service = waveOut.service;
-        if (service->outUnprepareHeader(device, header) != waveerr::kNoError)
-            waveOut.reportOnce(kPrepareError);
+        if (devices_->service().outUnprepareHeader(device, header) != waveerr::kNoError)
+            devices_->reportOnce(waveOut, kPrepareError);
     }
-    freeBuffer(header);
+    devices_->freeBuffer(header);
 }
 
 } // namespace varendo

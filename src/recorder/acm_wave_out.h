@@ -1,7 +1,8 @@
 #pragma once
 // Plays blocks of compressed sound on the wave-output device. One output
-// device is open per process: Write and Close on any instance act on it,
-// whichever instance opened it, and its notices go to the opener.
+// device of the program's wave devices is open at a time: Write and Close on
+// any instance act on it, whichever instance opened it, and its notices go to
+// the opener.
 #include "recorder/wave_component.h"
 
 namespace varendo {
@@ -9,7 +10,7 @@ namespace varendo {
 class TACMWaveOut : public WaveComponent {
     Q_OBJECT
 public:
-    explicit TACMWaveOut(QWidget* owner);
+    TACMWaveOut(QWidget* owner, std::shared_ptr<WaveDevices> devices);
     ~TACMWaveOut() override;
 
     // Opens the output device on format; ignored while an output device is
@@ -23,6 +24,9 @@ public:
 
 protected:
     void handleNotice(const WaveNoticeEvent& notice) override;
+
+private:
+    WaveDeviceSlot& waveOut; // the output device of devices_
 };
 
 } // namespace varendo

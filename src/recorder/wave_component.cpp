@@ -8,7 +8,6 @@
 #include <QPaintEvent>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -16,50 +15,81 @@ namespace varendo {
 
 namespace {
 
-WaveMessageSink& messageSink()
-{
-    static WaveMessageSink sink;
-    return sink;
-}
-
-std::atomic<int> buffersOut{0};
-
 constexpr std::size_t kFormatHeaderBytes = 18;
+
+// Stands in when the program has no wave devices: nothing can be opened.
+class NoWaveService final : public WaveService {
+public:
+    uint32_t largestFormatSize() override { return sizeof(WaveFormatRecord); }
+    WaveResult inOpen(WaveHandle* h, const WaveFormatRecord*, QObject*) override { return refuse(h); }
+    WaveResult inAddBuffer(WaveHandle, WaveHeader*) override { return waveerr::kInvalidHandle; }
+    WaveResult inStart(WaveHandle) override { return waveerr::kInvalidHandle; }
+    WaveResult inReset(WaveHandle) override { return waveerr::kInvalidHandle; }
+    WaveResult inClose(WaveHandle) override { return waveerr::kInvalidHandle; }
+    WaveResult outOpen(WaveHandle* h, const WaveFormatRecord*, QObject*) override { return refuse(h); }
+    WaveResult outWrite(WaveHandle, WaveHeader*) override { return waveerr::kInvalidHandle; }
+    WaveResult outReset(WaveHandle) override { return waveerr::kInvalidHandle; }
+    WaveResult outClose(WaveHandle) override { return waveerr::kInvalidHandle; }
+
+protected:
+    bool isOpenHandle(WaveHandle, bool) const override { return false; }
+
+private:
+    static WaveResult refuse(WaveHandle* h)
+    {
+        if (h)
+            *h = 0;
+        return waveerr::kNoDriver;
+    }
+};
 
 } // namespace
 
-void setWaveMessageSink(WaveMessageSink sink)
+WaveDevices::WaveDevices(std::shared_ptr<WaveService> service, WaveMessageSink messages)
+    : service_(service ? std::move(service) : std::make_shared<NoWaveService>()), messages_(std::move(messages))
 {
-    messageSink() = std::move(sink);
 }
 
-void showWaveMessage(const QString& text)
+WaveHeader* WaveDevices::allocateBuffer(uint32_t length)
 {
-    if (messageSink()) {
-        messageSink()(text);
+    auto* header = new WaveHeader;
+    header->data = new char[std::max<uint32_t>(length, 1)]();
+    header->bufferLength = length;
+    ++buffersOut_;
+    return header;
+}
+
+void WaveDevices::freeBuffer(WaveHeader* header)
+{
+    if (!header)
+        return;
+    delete[] header->data;
+    delete header;
+    --buffersOut_;
+}
+
+void WaveDevices::showMessage(const QString& text) const
+{
+    if (messages_) {
+        messages_(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text,
-                    QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::Ok);
     box.exec();
 }
 
-void WaveDeviceSlot::reportOnce(const QString& text)
+void WaveDevices::reportOnce(WaveDeviceSlot& slot, const QString& text) const
 {
-    if (reported.contains(text))
+    if (slot.reported.contains(text))
         return;
-    reported.insert(text);
-    showWaveMessage(text);
+    slot.reported.insert(text);
+    showMessage(text);
 }
 
-WaveComponent::WaveComponent(QWidget* owner) : QWidget(owner)
+WaveComponent::WaveComponent(QWidget* owner, std::shared_ptr<WaveDevices> devices)
+    : QWidget(owner), devices_(std::move(devices))
 {
     resize(32, 32);
-}
-
-int WaveComponent::buffersInUse()
-{
-    return buffersOut.load();
 }
 
 bool WaveComponent::event(QEvent* e)
@@ -83,24 +113,6 @@ void WaveComponent::closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, D
     QCoreApplication::sendPostedEvents(this, WaveNoticeEvent::eventType());
 }
 
-WaveHeader* WaveComponent::allocateBuffer(uint32_t length)
-{
-    auto* header = new WaveHeader;
-    header->data = new char[std::max<uint32_t>(length, 1)]();
-    resetHeader(header, length, 0);
-    ++buffersOut;
-    return header;
-}
-
-void WaveComponent::freeBuffer(WaveHeader* header)
-{
-    if (!header)
-        return;
-    delete[] header->data;
-    delete header;
-    --buffersOut;
-}
-
 void WaveComponent::resetHeader(WaveHeader* header, uint32_t length, uint32_t recorded)
 {
     header->bufferLength = length;
@@ -121,20 +133,19 @@ std::vector<char> WaveComponent::copyFormat(WaveService& service, const WaveForm
 bool WaveComponent::openDevice(WaveDeviceSlot& slot, const WaveFormatRecord& format, OpenCall open,
                                const QString& failureText)
 {
-    auto service = waveService();
-    const std::vector<char> formatCopy = copyFormat(*service, format);
+    WaveService& service = devices_->service();
+    const std::vector<char> formatCopy = copyFormat(service, format);
     // From here the device counts as open, also when the service refuses it:
     // later opens wait for a Close.
     slot.open = true;
     slot.handle = 0;
-    slot.service = service;
     slot.receiver = this;
     slot.reported.clear();
     WaveHandle handle = 0;
-    const WaveResult result = ((*service).*open)(
-        &handle, reinterpret_cast<const WaveFormatRecord*>(formatCopy.data()), this);
+    const WaveResult result =
+        (service.*open)(&handle, reinterpret_cast<const WaveFormatRecord*>(formatCopy.data()), this);
     if (result != waveerr::kNoError) {
-        showWaveMessage(failureText + QString::number(result));
+        devices_->showMessage(failureText + QString::number(result));
         return false;
     }
     slot.handle = handle;
@@ -146,15 +157,15 @@ void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCa
 {
     if (!slot.open)
         return;
-    const std::shared_ptr<WaveService> service = std::exchange(slot.service, nullptr);
     const WaveHandle handle = std::exchange(slot.handle, 0);
     slot.closing = true;
     slot.open = false;
     slot.receiver = nullptr;
     if (handle == 0)
         return; // the service never opened it
-    ((*service).*reset)(handle);
-    ((*service).*close)(handle);
+    WaveService& service = devices_->service();
+    (service.*reset)(handle);
+    (service.*close)(handle);
 }
 
 } // namespace varendo

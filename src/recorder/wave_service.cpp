@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 
-#include <mutex>
-
 namespace varendo {
 
 WaveNoticeEvent::WaveNoticeEvent(uint32_t notice, WaveHandle device, WaveHeader* header)
@@ -79,55 +77,6 @@ WaveResult WaveService::outPrepareHeader(WaveHandle handle, WaveHeader* header)
 WaveResult WaveService::outUnprepareHeader(WaveHandle handle, WaveHeader* header)
 {
     return isOpenHandle(handle, false) ? wavebuf::unprepare(header) : waveerr::kInvalidHandle;
-}
-
-namespace {
-
-// Stands in until main() wires the real devices: nothing can be opened.
-class NoWaveService final : public WaveService {
-public:
-    uint32_t largestFormatSize() override { return sizeof(WaveFormatRecord); }
-    WaveResult inOpen(WaveHandle* h, const WaveFormatRecord*, QObject*) override { return refuse(h); }
-    WaveResult inAddBuffer(WaveHandle, WaveHeader*) override { return waveerr::kInvalidHandle; }
-    WaveResult inStart(WaveHandle) override { return waveerr::kInvalidHandle; }
-    WaveResult inReset(WaveHandle) override { return waveerr::kInvalidHandle; }
-    WaveResult inClose(WaveHandle) override { return waveerr::kInvalidHandle; }
-    WaveResult outOpen(WaveHandle* h, const WaveFormatRecord*, QObject*) override { return refuse(h); }
-    WaveResult outWrite(WaveHandle, WaveHeader*) override { return waveerr::kInvalidHandle; }
-    WaveResult outReset(WaveHandle) override { return waveerr::kInvalidHandle; }
-    WaveResult outClose(WaveHandle) override { return waveerr::kInvalidHandle; }
-
-protected:
-    bool isOpenHandle(WaveHandle, bool) const override { return false; }
-
-private:
-    static WaveResult refuse(WaveHandle* h)
-    {
-        if (h)
-            *h = 0;
-        return waveerr::kNoDriver;
-    }
-};
-
-std::mutex serviceMutex;
-std::shared_ptr<WaveService>& currentService()
-{
-    static std::shared_ptr<WaveService> service = std::make_shared<NoWaveService>();
-    return service;
-}
-
-} // namespace
-
-void setWaveService(std::shared_ptr<WaveService> service)
-{
-    std::lock_guard lock(serviceMutex);
-    currentService() = service ? std::move(service) : std::make_shared<NoWaveService>();
-}
-
-std::shared_ptr<WaveService> waveService()
-{
-    std::lock_guard lock(serviceMutex);
-    return currentService();
 }
 
 } // namespace varendo

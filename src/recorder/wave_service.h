@@ -112,9 +112,4 @@ WaveResult enqueue(WaveHeader* header);
 void markDone(WaveHeader* header);
 } // namespace wavebuf
 
-// The service the recorder components use. Until one is set, every device
-// open is refused with waveerr::kNoDriver.
-void setWaveService(std::shared_ptr<WaveService> service);
-std::shared_ptr<WaveService> waveService();
-
 } // namespace varendo

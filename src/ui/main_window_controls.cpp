@@ -204,10 +204,15 @@ void TForm1::createLessonPanes()
     lbl1->move(446 - lbl1->width() - 12, 0);
     lbl1->hide();
 
-    // The recorder's capture and output components: 32 x 32, never shown.
-    acmwvn1 = new varendo::TACMWaveIn(grp5);
+    // The recorder's capture and output components: 32 x 32, never shown. Their
+    // failures are plain messages.
+    varendo::WaveMessageSink waveMessages;
+    if (const varendo::MessageSink& sink = w.services.messages)
+        waveMessages = [sink](const QString& text) { sink(text, false); };
+    waveDevices = std::make_shared<varendo::WaveDevices>(w.services.wave, std::move(waveMessages));
+    acmwvn1 = new varendo::TACMWaveIn(grp5, waveDevices);
     acmwvn1->move(300, 40);
-    acmwvt1 = new varendo::TACMWaveOut(grp5);
+    acmwvt1 = new varendo::TACMWaveOut(grp5, waveDevices);
     acmwvt1->move(340, 40);
 
     grp8 = new QGroupBox(QStringLiteral("生词和短语"), client);

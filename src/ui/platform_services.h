@@ -3,7 +3,10 @@
 // the windows. A test builds a set of its own, so every set of windows it starts
 // has fresh services and nothing is left behind in the process.
 #include "playback/media_engine.h"
+#include "recorder/wave_service.h"
 #include "ui/message_box.h"
+
+#include <memory>
 
 namespace varendo {
 
@@ -14,6 +17,8 @@ struct PlatformServices {
     AudioLibrary& audio;
     // Makes the media graph's engine (the media framework that plays video).
     playback::MediaEngineFactory mediaEngines;
+    // The wave capture and output devices of the recorder; none: every open is refused.
+    std::shared_ptr<WaveService> wave;
     // Where messages to the learner go; empty: modal message boxes.
     MessageSink messages;
 };

@@ -30,23 +30,26 @@ protected:
     void SetUp() override
     {
         service = std::make_shared<FakeWaveService>();
-        setWaveService(service);
-        setWaveMessageSink([this](const QString& text) { messages << text; });
+        devices = makeDevices(service);
         owner = std::make_unique<QWidget>();
     }
 
     void TearDown() override
     {
         owner.reset(); // the components close what they opened and free every buffer
-        EXPECT_EQ(WaveComponent::buffersInUse(), 0);
-        setWaveMessageSink({});
-        setWaveService(nullptr);
+        EXPECT_EQ(devices->buffersInUse(), 0);
+    }
+
+    std::shared_ptr<WaveDevices> makeDevices(std::shared_ptr<WaveService> over)
+    {
+        return std::make_shared<WaveDevices>(std::move(over), [this](const QString& text) { messages << text; });
     }
 
     static void deliver() { QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType()); }
 
     const WaveFormatRecord format = gsmRecordingFormat();
     std::shared_ptr<FakeWaveService> service;
+    std::shared_ptr<WaveDevices> devices;
     QStringList messages;
     std::unique_ptr<QWidget> owner;
 };
@@ -55,7 +58,7 @@ protected:
 
 TEST_F(WaveComponentsTest, CaptureOpensOnTheRecordingFormatWithThreeBuffersAndStarts)
 {
-    auto* in = new TACMWaveIn(owner.get());
+    auto* in = new TACMWaveIn(owner.get(), devices);
     EXPECT_EQ(in->size(), QSize(32, 32));
     EXPECT_EQ(in->parentWidget(), owner.get());
 
@@ -80,7 +83,7 @@ TEST_F(WaveComponentsTest, CaptureOpensOnTheRecordingFormatWithThreeBuffersAndSt
 
 TEST_F(WaveComponentsTest, CapturedBlocksReachOnDataInOrderAsPrivateCopiesWhileBuffersCircle)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     std::vector<std::vector<char>> received;
     std::vector<const void*> pointers;
     in.OnData = [&](const void* data, int size) {
@@ -107,13 +110,13 @@ TEST_F(WaveComponentsTest, CapturedBlocksReachOnDataInOrderAsPrivateCopiesWhileB
         EXPECT_EQ(h->bufferLength, 128u);
         EXPECT_EQ(h->bytesRecorded, 0u);
     }
-    EXPECT_EQ(WaveComponent::buffersInUse(), 3);
+    EXPECT_EQ(devices->buffersInUse(), 3);
     in.Close();
 }
 
 TEST_F(WaveComponentsTest, CaptureWithoutOnDataKeepsRunningAndDropsTheSound)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     in.Open(&format);
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(service->capture(block('x')));
@@ -126,7 +129,7 @@ TEST_F(WaveComponentsTest, CaptureWithoutOnDataKeepsRunningAndDropsTheSound)
 
 TEST_F(WaveComponentsTest, SecondCaptureOpenChangesNothingOnAnyInstance)
 {
-    TACMWaveIn first(owner.get()), second(owner.get());
+    TACMWaveIn first(owner.get(), devices), second(owner.get(), devices);
     first.Open(&format);
     service->clearCalls();
     first.Open(&format);
@@ -144,7 +147,7 @@ TEST_F(WaveComponentsTest, SecondCaptureOpenChangesNothingOnAnyInstance)
 
 TEST_F(WaveComponentsTest, RefusedCaptureIsReportedAndBlocksOpensUntilClose)
 {
-    TACMWaveIn first(owner.get()), second(owner.get());
+    TACMWaveIn first(owner.get(), devices), second(owner.get(), devices);
     service->in.openResult = 4;
     first.Open(&format);
     EXPECT_THAT(messages, ElementsAre("Problem creating record handle4"));
@@ -166,7 +169,7 @@ TEST_F(WaveComponentsTest, RefusedCaptureIsReportedAndBlocksOpensUntilClose)
 
 TEST_F(WaveComponentsTest, CloseFreesBuffersOnTheirWayBackWithoutOnData)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     int calls = 0;
     in.OnData = [&](const void*, int) { ++calls; };
     in.Open(&format);
@@ -175,7 +178,7 @@ TEST_F(WaveComponentsTest, CloseFreesBuffersOnTheirWayBackWithoutOnData)
     EXPECT_THAT(service->calls, ::testing::IsSupersetOf({"inReset", "inClose"}));
     deliver();
     EXPECT_EQ(calls, 0);
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
 
     service->clearCalls();
     in.Close(); // not open: nothing happens
@@ -184,7 +187,7 @@ TEST_F(WaveComponentsTest, CloseFreesBuffersOnTheirWayBackWithoutOnData)
 
 TEST_F(WaveComponentsTest, OnDataThatClosesTheDeviceDoesNotQueueItsBufferAgain)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     in.OnData = [&](const void*, int) { in.Close(); };
     in.Open(&format);
     ASSERT_TRUE(service->capture(block('a')));
@@ -192,18 +195,18 @@ TEST_F(WaveComponentsTest, OnDataThatClosesTheDeviceDoesNotQueueItsBufferAgain)
     deliver(); // the two buffers the close handed back
     EXPECT_THAT(messages, IsEmpty());
     EXPECT_TRUE(service->in.queued.empty());
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
 }
 
 TEST_F(WaveComponentsTest, CaptureDeviceFailuresAreReportedWithTheirTexts)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     service->in.prepareResult = 1;
     service->startResult = 1;
     in.Open(&format);
     // Unprepared buffers are refused by the device too; each text shows once.
     EXPECT_THAT(messages, ElementsAre("In Prepare error", "Add buffer error", "Start error"));
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0); // buffers the device refused are not kept
+    EXPECT_EQ(devices->buffersInUse(), 0); // buffers the device refused are not kept
     in.Close();
 
     messages.clear();
@@ -224,13 +227,13 @@ TEST_F(WaveComponentsTest, CaptureDeviceFailuresAreReportedWithTheirTexts)
 
 TEST_F(WaveComponentsTest, DestroyingTheOpenerClosesItsDevice)
 {
-    auto* in = new TACMWaveIn(owner.get());
+    auto* in = new TACMWaveIn(owner.get(), devices);
     in->Open(&format);
     ASSERT_TRUE(service->capture(block('a')));
     delete in;
     EXPECT_EQ(service->in.handle, 0u);
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
-    TACMWaveIn again(owner.get());
+    EXPECT_EQ(devices->buffersInUse(), 0);
+    TACMWaveIn again(owner.get(), devices);
     again.Open(&format);
     EXPECT_EQ(service->in.queued.size(), 3u);
     again.Close();
@@ -238,9 +241,9 @@ TEST_F(WaveComponentsTest, DestroyingTheOpenerClosesItsDevice)
 
 TEST_F(WaveComponentsTest, WithoutAServiceDevicesAreRefused)
 {
-    setWaveService(nullptr);
-    TACMWaveIn in(owner.get());
-    TACMWaveOut out(owner.get());
+    devices = makeDevices(nullptr);
+    TACMWaveIn in(owner.get(), devices);
+    TACMWaveOut out(owner.get(), devices);
     in.Open(&format);
     out.Open(&format);
     out.Write("x", 1);
@@ -253,7 +256,7 @@ TEST_F(WaveComponentsTest, WithoutAServiceDevicesAreRefused)
 
 TEST_F(WaveComponentsTest, WrittenBlocksAreCopiedQueuedAndFreedWhenPlayed)
 {
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Open(&format);
     EXPECT_THAT(service->calls, ElementsAre("largestFormatSize", "outOpen"));
     EXPECT_TRUE(service->out.queued.empty());
@@ -272,24 +275,24 @@ TEST_F(WaveComponentsTest, WrittenBlocksAreCopiedQueuedAndFreedWhenPlayed)
     ASSERT_TRUE(service->play());
     deliver();
     EXPECT_THAT(service->calls, ElementsAre("outUnprepare"));
-    EXPECT_EQ(WaveComponent::buffersInUse(), 1);
+    EXPECT_EQ(devices->buffersInUse(), 1);
     out.Close();
 }
 
 TEST_F(WaveComponentsTest, WriteWithoutAnOpenDeviceShowsAndQueuesNothing)
 {
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Write(block('a').data(), 65);
     out.Close();
     EXPECT_THAT(service->calls, IsEmpty());
     EXPECT_THAT(messages, IsEmpty());
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
 }
 
 TEST_F(WaveComponentsTest, OneOutputDeviceIsSharedByEveryInstance)
 {
     // A player opens through its own component; another writes and closes.
-    TACMWaveOut opener(owner.get()), writer(owner.get());
+    TACMWaveOut opener(owner.get(), devices), writer(owner.get(), devices);
     opener.Open(&format);
     writer.Open(&format); // ignored: the device is open
     EXPECT_EQ(service->out.receiver, &opener);
@@ -298,21 +301,21 @@ TEST_F(WaveComponentsTest, OneOutputDeviceIsSharedByEveryInstance)
     ASSERT_EQ(service->out.queued.size(), 4u);
     ASSERT_TRUE(service->play());
     deliver(); // the notice went to the opener, which frees the block
-    EXPECT_EQ(WaveComponent::buffersInUse(), 3);
+    EXPECT_EQ(devices->buffersInUse(), 3);
 
     service->clearCalls();
     writer.Close();
     deliver();
     // Blocks dropped by the reset are freed without being unprepared.
     EXPECT_THAT(service->calls, ElementsAre("outReset", "outClose"));
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
     writer.Write(block('z').data(), 65); // closed: dropped
     EXPECT_TRUE(service->out.queued.empty());
 }
 
 TEST_F(WaveComponentsTest, RefusedOutputIsReportedOnceNotForEveryBlock)
 {
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     service->out.openResult = 6;
     out.Open(&format);
     service->clearCalls();
@@ -320,7 +323,7 @@ TEST_F(WaveComponentsTest, RefusedOutputIsReportedOnceNotForEveryBlock)
         out.Write(block('a').data(), 65);
     EXPECT_THAT(messages, ElementsAre("Problem creating playing handle6"));
     EXPECT_THAT(service->calls, IsEmpty());
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
 
     service->out.openResult = waveerr::kNoError;
     out.Open(&format); // still counts as open until Close
@@ -335,13 +338,13 @@ TEST_F(WaveComponentsTest, RefusedOutputIsReportedOnceNotForEveryBlock)
 
 TEST_F(WaveComponentsTest, FailingOutputBlocksAreReportedOncePerOpen)
 {
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     service->out.prepareResult = 1;
     out.Open(&format);
     for (int i = 0; i < 20; ++i)
         out.Write(block('a').data(), 65);
     EXPECT_THAT(messages, ElementsAre("WaveOutPrepareHeader error", "WaveOutWrite error"));
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0); // refused blocks are not kept
+    EXPECT_EQ(devices->buffersInUse(), 0); // refused blocks are not kept
     out.Close();
 
     messages.clear();
@@ -359,7 +362,7 @@ TEST_F(WaveComponentsTest, FailingOutputBlocksAreReportedOncePerOpen)
 TEST_F(WaveComponentsTest, BlocksOfAnEarlierDeviceAreFreedAfterANewOpen)
 {
     // Stop and play again before the first device's blocks have come home.
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Open(&format);
     out.Write(block('a').data(), 65);
     out.Close();
@@ -367,7 +370,7 @@ TEST_F(WaveComponentsTest, BlocksOfAnEarlierDeviceAreFreedAfterANewOpen)
     service->clearCalls();
     deliver();
     EXPECT_THAT(service->calls, IsEmpty()); // not unprepared on the new device
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
     out.Close();
 }
 

@@ -134,21 +134,19 @@ protected:
                          << (std::getenv("PULSE_SERVER") ? std::getenv("PULSE_SERVER") : "unset")
                          << "); ./test.sh starts one with a null sink";
         service = gst::createWaveService();
-        setWaveService(service);
-        setWaveMessageSink([this](const QString& text) { messages << text; });
+        devices = std::make_shared<WaveDevices>(service, [this](const QString& text) { messages << text; });
         owner = std::make_unique<QWidget>();
     }
     void TearDown() override
     {
         owner.reset();
         QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType());
-        EXPECT_EQ(WaveComponent::buffersInUse(), 0);
-        setWaveMessageSink({});
-        setWaveService(nullptr);
+        EXPECT_EQ(devices->buffersInUse(), 0);
     }
 
     const WaveFormatRecord format = gsmRecordingFormat();
     std::shared_ptr<WaveService> service;
+    std::shared_ptr<WaveDevices> devices;
     QStringList messages;
     std::unique_ptr<QWidget> owner;
 };
@@ -183,7 +181,7 @@ TEST_F(WaveDeviceTest, UnreachableSoundServerIsRefusedNotWaitedFor)
     EXPECT_EQ(service->outOpen(&h, &format, &receiver), waveerr::kNoDriver);
     EXPECT_EQ(h, 0u);
 
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     in.Open(&format);
     EXPECT_EQ(messages, QStringList{"Problem creating record handle6"});
     in.Close();
@@ -203,13 +201,13 @@ TEST_F(WaveDeviceTest, MissingSpeakerFailsOnceAndGivesEveryBlockBack)
     ScopedEnv env("PULSE_SINK", "varendo_no_such_sink");
     gsm::Gsm610Encoder encoder;
     const auto bytes = encoder.encode(sineWave(400, 8000, kRate));
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Open(&format);
     // The sink is only looked up once there is sound for it.
     for (int round = 0; round < 2; ++round) {
         for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
             out.Write(bytes.data() + at, int(gsm::kBlockBytes));
-        EXPECT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 10000));
+        EXPECT_TRUE(waitUntil([&] { return devices->buffersInUse() == 0; }, 10000));
     }
     out.Close();
     // Nothing plays, so the first round came back through the failure and
@@ -226,7 +224,7 @@ TEST_F(WaveDeviceTest, FiveSecondsFromTheSinkMonitorArriveAsTheTonePlayed)
     // Until the sink plays, its monitor delivers in bursts of seconds.
     ASSERT_TRUE(MonitorRecorder().hears(kTone)) << "the tone does not reach the null sink";
 
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     std::vector<std::size_t> sizes;
     std::vector<uint8_t> recording;
     in.OnData = [&](const void* data, int size) {
@@ -257,7 +255,7 @@ TEST_F(WaveDeviceTest, FiveSecondsFromTheSinkMonitorArriveAsTheTonePlayed)
 
 TEST_F(WaveDeviceTest, CaptureStartsAgainAfterClose)
 {
-    TACMWaveIn in(owner.get());
+    TACMWaveIn in(owner.get(), devices);
     int blocks = 0;
     in.OnData = [&](const void*, int) { ++blocks; };
     for (int round = 0; round < 2; ++round) {
@@ -278,15 +276,15 @@ TEST_F(WaveDeviceTest, WrittenBlocksPlayForTheirDuration)
 
     MonitorRecorder monitor;
     ASSERT_TRUE(monitor.listening()) << "the null sink's monitor delivers nothing";
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Open(&format);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
     QElapsedTimer played;
     played.start();
     for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
         out.Write(bytes.data() + at, int(gsm::kBlockBytes));
-    ASSERT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 20000))
-        << WaveComponent::buffersInUse() << " blocks never came back";
+    ASSERT_TRUE(waitUntil([&] { return devices->buffersInUse() == 0; }, 20000))
+        << devices->buffersInUse() << " blocks never came back";
     // Blocks come back as the device takes them, so they cannot all be back
     // long before their sound has had time to play (the sink buffers 0.1 s).
     EXPECT_GE(played.elapsed(), kSeconds * 1000 - 500);
@@ -302,22 +300,22 @@ TEST_F(WaveDeviceTest, CloseDropsQueuedBlocksAndTheDeviceOpensAgain)
 {
     gsm::Gsm610Encoder encoder;
     const auto bytes = encoder.encode(sineWave(400, 8000, kRate * 10));
-    TACMWaveOut out(owner.get());
+    TACMWaveOut out(owner.get(), devices);
     out.Open(&format);
     for (std::size_t at = 0; at < bytes.size(); at += gsm::kBlockBytes)
         out.Write(bytes.data() + at, int(gsm::kBlockBytes));
     spinFor(300);
-    EXPECT_GT(WaveComponent::buffersInUse(), 100);
+    EXPECT_GT(devices->buffersInUse(), 100);
     out.Close();
     QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType());
-    EXPECT_EQ(WaveComponent::buffersInUse(), 0);
+    EXPECT_EQ(devices->buffersInUse(), 0);
 
     // Odd sizes: the device joins bytes into whole blocks across writes.
     out.Open(&format);
     out.Write(bytes.data(), 40);
     out.Write(bytes.data() + 40, 90);
     out.Write(bytes.data() + 130, 0);
-    EXPECT_TRUE(waitUntil([] { return WaveComponent::buffersInUse() == 0; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return devices->buffersInUse() == 0; }, 10000));
     out.Close();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(", ").toStdString();
 }

@@ -45,6 +45,7 @@ VarendoWindows& ProgramFolder::start(bool show)
     static const std::unique_ptr<AudioLibrary> audio = gst::createAudioLibrary();
     windows_ = createWindows(path(), {.audio = *audio,
                                       .mediaEngines = gst::mediaEngineFactory(),
+                                      .wave = {},
                                       .messages = [this](const QString& text, bool) { messages << text; }});
     if (show)
         windows_->Form1->show();

@@ -3,7 +3,7 @@
 // and output to its default sink, at 8000 Hz mono 16-bit, coded as GSM 6.10 in
 // 65-byte blocks (the recording format, the only one offered).
 //
-// main() wires it with: varendo::setWaveService(varendo::gst::createWaveService());
+// main() hands it to the windows in the platform services.
 #include "recorder/wave_service.h"
 
 #include <memory>

@@ -5,6 +5,7 @@
 #include "ui/main_window/part.h"
 
 #include <QString>
+#include <memory>
 
 class QAction;
 class QFile;
@@ -18,6 +19,7 @@ class QToolButton;
 namespace varendo {
 class TACMWaveIn;
 class TACMWaveOut;
+class WaveDevices;
 }
 
 class TRecorderPart : protected TMainWindowPart {
@@ -30,6 +32,8 @@ public:
     varendo::WaveFormatRecord* recFormatPtr = nullptr;
     QFile* recStream = nullptr;
     quint32 recStartTick = 0;
+    // The wave devices the recorder's components share, over the platform's service.
+    std::shared_ptr<varendo::WaveDevices> waveDevices;
 
     // ---- Controls
     QToolButton* btnrec = nullptr;

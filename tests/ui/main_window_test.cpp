@@ -307,6 +307,27 @@ TEST(Startup, AStartLessonThatCannotBeChosenStillLoadsTheSettings)
     EXPECT_TRUE(w.Form4->chk1->isChecked());
 }
 
+TEST(Startup, AStartLessonNumberThatIsNotANumberKeepsItsBookAndALessonThatLoads)
+{
+    ProgramFolder folder;
+    LessonRow odd = row("2", "3a", "学习中");
+    odd.title = "Lesson 3a  odd\r\n";
+    folder.writeLessons({row("1", "1", "已学习"), row("2", "1", "已学习"), row("2", "2", "未学习"), odd});
+    auto& w = folder.start();
+    TForm1* f = w.Form1;
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains("课程编号“3a”")) << folder.messages[0].toStdString();
+    // The book is chosen and listed; the lesson being studied is the one selected.
+    EXPECT_EQ(f->cbb1->currentIndex(), 1);
+    EXPECT_EQ(f->rzchcklst1->count(), 3);
+    EXPECT_EQ(f->rzchcklst1->currentText(), "第2册 第3a课");
+    EXPECT_TRUE(w.Form4->chk1->isChecked()); // the settings still load
+    // Play loads what is selected.
+    f->getkcnr();
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3a  odd\n");
+    EXPECT_EQ(folder.messages.size(), 1);
+}
+
 TEST(Startup, SettingsThatDoNotReadKeepTheirDefaultsAndAreReported)
 {
     ProgramFolder folder;

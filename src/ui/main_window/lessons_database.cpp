@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 using namespace varendo;
 
 void TLessonsPart::dfcreat()
@@ -66,10 +68,24 @@ void TLessonsPart::chooseStartLesson()
     q->Open();
     if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
         || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
-        const qint64 book = q->FieldByName(QStringLiteral("课本号")).AsInteger();
-        const qint64 lesson = q->FieldByName(QStringLiteral("课程编号")).AsInteger();
-        cbb1->setCurrentIndex(int(book - 1));
-        getkbs(q->FieldByName(QStringLiteral("课本号")).AsString());
+        // The book first: a lesson number that does not read still leaves the
+        // book's lessons listed.
+        const QString bookText = q->FieldByName(QStringLiteral("课本号")).AsString();
+        cbb1->setCurrentIndex(int(q->FieldByName(QStringLiteral("课本号")).AsInteger() - 1));
+        getkbs(bookText);
+        const db::Field number = q->FieldByName(QStringLiteral("课程编号"));
+        qint64 lesson = 0;
+        try {
+            lesson = number.AsInteger();
+        } catch (const db::DatabaseError&) {
+            // Its place in the list cannot be worked out from the number, but the
+            // row itself is listed: select it, so Play loads the lesson being studied.
+            const QString label = lessonLabel(bookText, number.AsString());
+            rzchcklst1->setCurrentIndex(std::max(rzchcklst1->findText(label), 0));
+            throw VarendoError(QStringLiteral("开始学习的课程编号“%1”不是数字，无法按编号找到它在课程列表中的位置，"
+                                              "已选中%2。请检查课程数据库中的这一行。")
+                                   .arg(number.AsString(), rzchcklst1->currentText()));
+        }
         rzchcklst1->setCurrentIndex(lessonListPosition(cbb1->currentIndex(), lesson));
     } else {
         getkbs(QStringLiteral("1"));

@@ -10,6 +10,7 @@
 #include "playback/media_graph.h"
 
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -78,6 +79,7 @@ TEST(WindowNeverWaits, OnAnInternetStreamWhoseServerNeverAnswers)
     // Letting go of a stream stuck on a dead connection does not wait either.
     player.Play(QString());
     spinFor(100);
+    std::printf("longest event-loop gap, stalled stream: %lld ms\n", latency.longestGapMs());
     EXPECT_LT(latency.longestGapMs(), kLongestGapMs);
 }
 
@@ -107,6 +109,7 @@ TEST(WindowNeverWaits, WhileAPlayingFileIsSoughtFiftyTimes)
         spinFor(15);
     }
     spinFor(300);
+    std::printf("longest event-loop gap, 50 seeks: %lld ms\n", latency.longestGapMs());
     EXPECT_LT(latency.longestGapMs(), kLongestGapMs);
     // The last seeks landed where they were sent.
     EXPECT_NEAR(engine.GetPosition(), (49 * 7919) % 9000 * 2, 1000);

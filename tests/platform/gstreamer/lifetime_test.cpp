@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace varendo;
@@ -39,6 +40,8 @@ public:
     {
         settlePipelines();
         const QStringList now = openDescriptors();
+        std::printf("%s: %lld descriptors before, %lld after; %d pipelines before, %d after\n", what,
+                    qint64(fds_.size()), qint64(now.size()), pipelines_, livePipelines());
         EXPECT_LE(now.size(), fds_.size() + kDescriptorSlack)
             << what << ": descriptors grew from\n  " << fds_.join(QStringLiteral("\n  ")).toStdString()
             << "\nto\n  " << now.join(QStringLiteral("\n  ")).toStdString();

@@ -3,7 +3,7 @@
 // Run it on a display (e.g. Xvfb) so both draw for real:
 //   DISPLAY=:99 varendo_video_cpu_bench [seconds]
 // CPU is user + system time over wall time, in percent of one core.
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
 #include "test_media.h"
 
@@ -68,7 +68,7 @@ Sample playInWidget(const QString& path, int seconds, bool fullScreen)
         sample.framesPerSecond = counter.paints / elapsed;
         layout.vdwndw1->setFullScreen(false);
     }
-    varendo::gst::PipelineReaper::instance().waitIdle(std::chrono::seconds(10));
+    varendo::gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
     return sample;
 }
 

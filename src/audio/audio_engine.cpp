@@ -14,6 +14,8 @@ constexpr float kBandwidthSemitones = 3.0f;
 // While a file plays, the end watch sleeps until the end is due, but looks at least this
 // often, so a source that stalls or ends early is still noticed.
 constexpr int kLongestWatchSleepMs = 250;
+// How often the watch looks at a local file that is still opening.
+constexpr int kOpeningWatchMs = 20;
 
 const char* const kSupportedExtensions[] = {".MP1", ".MP2", ".MP3", ".WAV", ".OGG", ".MOD",
                                             ".S3M", ".IT",  ".UMX", ".MO3", ".MTM", ".XM"};
@@ -131,6 +133,9 @@ int TAudioEngine::GetPosition()
 
 int TAudioEngine::GetLength()
 {
+    // A source still opening when it was played tells its length once it is open.
+    if (LengthBytes == AudioLibrary::kNoValue && Channel != 0 && !audio_text::containsUrl(FileName))
+        LengthBytes = isModule_ ? library_.MusicGetLength(Channel, true) : library_.StreamGetLength(Channel);
     return bytesToMs(LengthBytes);
 }
 
@@ -223,6 +228,12 @@ QString TAudioEngine::GetFilter() const
         "Trackers (mod/s3m/it/umx/mo3/mtm/xm)|*.mod;*.s3m;*.it;*.umx;*.mo3;*.mtm;*.xm");
 }
 
+bool TAudioEngine::IsOpening()
+{
+    return Channel != 0 && !audio_text::containsUrl(FileName)
+        && library_.ChannelIsActive(Channel) == AudioLibrary::Activity::Stalled;
+}
+
 void TAudioEngine::watchEnd()
 {
     EndTimer.start(1);
@@ -231,6 +242,11 @@ void TAudioEngine::watchEnd()
 void TAudioEngine::CheckEnd()
 {
     const bool internet = audio_text::containsUrl(FileName);
+    // A local file still opening has no length yet: it has not ended, look again soon.
+    if (State != StateStopped && IsOpening()) {
+        EndTimer.start(kOpeningWatchMs);
+        return;
+    }
     const int position = GetPosition();
     const int length = GetLength();
     if (position >= length - EndMarginMs && State != StateStopped && !internet) {

@@ -59,6 +59,9 @@ public:
     // The end watch: a local file at or past its length less EndMarginMs is stopped and
     // its state becomes StateEnded. Run by EndTimer; public so callers may check at once.
     void CheckEnd();
+    // A local source that is still opening: its length is not known yet, and it
+    // has not ended. The first file a process opens can take a moment.
+    bool IsOpening();
 
     AudioHandle Channel = 0;
     int Frequency = 44100;

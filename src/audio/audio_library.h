@@ -66,8 +66,11 @@ public:
     virtual float SetBufferLength(float seconds) = 0; // returns the length now in use
     virtual bool SetVolume(std::uint32_t volume) = 0;  // 0..100, for everything played
 
-    // Sources. A file that is not a stream (or not a module) gives 0. The length is known
-    // on return: the source is opened and ready to play, but not playing.
+    // Sources. A file that is not a stream (or not a module) gives 0. A local source is
+    // opened and ready to play, but not playing; its length is known on return unless it
+    // is still opening (ChannelIsActive says Stalled), and then once it is open. An
+    // internet stream connects after the call returns: its header lines, metadata and
+    // any failure arrive when they come.
     virtual AudioHandle StreamCreateFile(bool fromMemory, const QString& file, std::uint64_t offset,
                                          std::uint64_t length, std::uint32_t flags) = 0;
     virtual AudioHandle MusicLoad(bool fromMemory, const QString& file, std::uint64_t offset,
@@ -92,6 +95,14 @@ public:
     // Negative on error (unknown handle, or kNoValue given).
     virtual double ChannelBytes2Seconds(AudioHandle channel, std::uint64_t bytes) = 0;
     virtual std::uint64_t ChannelSeconds2Bytes(AudioHandle channel, double seconds) = 0;
+
+    // Stalled while a source is still opening or connecting; Stopped once it has failed
+    // or a local source has played out.
+    enum class Activity { Stopped, Playing, Stalled, Paused };
+    virtual Activity ChannelIsActive(AudioHandle channel) = 0;
+    // Why the channel failed, in the learner's words; for channel 0, why the last
+    // source could not be opened. Empty when nothing failed.
+    virtual QString ChannelGetError(AudioHandle channel) = 0;
 
     // Effects: type kFxParamEq adds one equaliser band (0 dB until set).
     virtual FxHandle ChannelSetFX(AudioHandle channel, int type) = 0;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringView>
 #include <algorithm>
 #include <optional>
 
@@ -26,33 +27,33 @@ std::optional<QString> readText(const QString& name)
     return audio_text::decodeText(bytes);
 }
 
-// Lines split at CR LF, LF or CR; a final line break does not start another line.
-QStringList splitLines(const QString& text)
+// Hands each line to take, split at CR LF, LF or CR; a final line break does not start
+// another line. Stops at the first line take refuses. Lines are handed over one at a time,
+// so a file of millions of short lines never becomes millions of strings at once.
+template <typename Take>
+void forEachLine(QStringView text, Take take)
 {
-    QStringList lines;
-    QString current;
+    qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines << current;
-            current.clear();
-            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-        } else {
-            current += c;
-        }
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        if (!take(text.sliced(start, i - start).toString()))
+            return;
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
     }
-    if (!current.isEmpty())
-        lines << current;
-    return lines;
+    if (start < text.size())
+        take(text.sliced(start).toString());
 }
 
 // The keys of the first "[playlist]" section, lower-cased; the first of a repeated key counts.
-QHash<QString, QString> playlistSection(const QStringList& lines)
+QHash<QString, QString> playlistSection(const QString& text)
 {
     QHash<QString, QString> keys;
     enum { Before, Inside, After } where = Before;
-    for (const QString& raw : lines) {
+    forEachLine(text, [&](const QString& raw) {
         const QString line = audio_text::trimmed(raw);
         if (line.startsWith(u'[')) {
             if (where == Inside)
@@ -60,20 +61,21 @@ QHash<QString, QString> playlistSection(const QStringList& lines)
             else if (where == Before && line.endsWith(u']')
                      && line.mid(1, line.size() - 2).trimmed().compare(QLatin1String("playlist"), Qt::CaseInsensitive) == 0)
                 where = Inside;
-            continue;
+            return where != After;
         }
         if (where != Inside || line.startsWith(u';'))
-            continue;
+            return true;
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0)
-            continue;
+            return true;
         const QString key = audio_text::trimmed(line.left(eq)).toLower();
         QString value = audio_text::trimmed(line.mid(eq + 1));
         if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         if (!keys.contains(key))
             keys.insert(key, value);
-    }
+        return true;
+    });
     return keys;
 }
 
@@ -102,13 +104,13 @@ bool TPlaylist::LoadPLS(const QString& name, bool clear)
     const std::optional<QString> text = readText(name);
     if (!text)
         return false;
-    const QHash<QString, QString> keys = playlistSection(splitLines(*text));
+    const QHash<QString, QString> keys = playlistSection(*text);
 
     bool isNumber = false;
     int count = keys.value(QStringLiteral("numberofentries")).toInt(&isNumber);
     if (!isNumber)
         count = 0;
-    count = std::min(count, MaxPlsEntries);
+    count = std::min(count, MaxEntries);
     for (int n = 1; n <= count; ++n) {
         const QString file = keys.value(QStringLiteral("file%1").arg(n));
         Files << ResolvePath(file);
@@ -125,16 +127,21 @@ bool TPlaylist::LoadM3U(const QString& name, bool clear)
     const std::optional<QString> text = readText(name);
     if (!text)
         return false;
-    for (const QString& line : splitLines(*text)) {
+    int entries = 0;
+    forEachLine(*text, [&](const QString& line) {
         const QString test = audio_text::trimmed(line).toUpper();
+        if (test.isEmpty())
+            return true; // a blank line names nothing
         if (!test.startsWith(u'#')) {
             Files << ResolvePath(line);
+            ++entries;
         } else if (test.startsWith(QLatin1String("#EXTINF:"))) {
             const qsizetype comma = line.indexOf(u',');
             Titles << (comma < 0 ? line : line.mid(comma + 1));
         }
         Lengths << kNoLength;
-    }
+        return entries < MaxEntries;
+    });
     return true;
 }
 

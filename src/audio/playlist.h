@@ -8,14 +8,15 @@ namespace varendo {
 
 class TPlaylist {
 public:
-    // A PLS file claiming more entries than this is taken to hold this many.
-    static constexpr int MaxPlsEntries = 100000;
+    // The most entries one list file adds: a PLS file claiming more is taken to hold this
+    // many, and an M3U file is read no further than its last entry within them.
+    static constexpr int MaxEntries = 100000;
 
     // Appends the entries of a PLS file ("[playlist]" with NumberOfEntries, FileN, TitleN,
     // LengthN). A missing file reads as an empty list; false when the file cannot be read.
     bool LoadPLS(const QString& name, bool clear);
-    // Appends the entries of an M3U file; "#EXTINF:…,title" lines give titles.
-    // False (nothing added) when the file cannot be read.
+    // Appends the entries of an M3U file; "#EXTINF:…,title" lines give titles and blank
+    // lines are passed over. False (nothing added) when the file cannot be read.
     bool LoadM3U(const QString& name, bool clear);
     void Add(const QString& path, const QString& title);
     int Count() const { return int(Files.size()); }

@@ -8,7 +8,8 @@ namespace varendo {
 // Unicode text to GBK bytes. Characters GBK cannot hold come out as '?'.
 QByteArray toGbk(const QString& text);
 
-// GBK bytes to Unicode text. Invalid sequences become U+FFFD.
+// GBK bytes to Unicode text. Invalid sequences become U+FFFD, and so does a character
+// cut short after its first byte at the end.
 QString fromGbk(const QByteArray& bytes);
 
 // True when every character of the text has a GBK form.

@@ -19,6 +19,7 @@ public:
         std::uint64_t lengthBytes = 0;
         std::optional<std::string> headers; // internet streams
         std::optional<std::string> meta;
+        bool opening = false; // still opening: no length yet, the channel is stalled
     };
     struct Channel {
         QString name;
@@ -146,12 +147,12 @@ public:
     std::uint64_t StreamGetLength(AudioHandle h) override
     {
         Channel* c = channel(h);
-        return c && !c->source.module ? c->source.lengthBytes : kNoValue;
+        return c && !c->source.module && !c->source.opening ? c->source.lengthBytes : kNoValue;
     }
     std::uint64_t MusicGetLength(AudioHandle h, bool) override
     {
         Channel* c = channel(h);
-        return c && c->source.module ? c->source.lengthBytes : kNoValue;
+        return c && c->source.module && !c->source.opening ? c->source.lengthBytes : kNoValue;
     }
     std::uint64_t ChannelGetPosition(AudioHandle h) override
     {
@@ -203,6 +204,18 @@ public:
         p = it->second;
         return true;
     }
+    Activity ChannelIsActive(AudioHandle h) override
+    {
+        Channel* c = channel(h);
+        if (!c)
+            return Activity::Stopped;
+        if (c->source.opening)
+            return Activity::Stalled;
+        return c->play == Channel::Playing ? Activity::Playing
+               : c->play == Channel::Paused ? Activity::Paused
+                                            : Activity::Stopped;
+    }
+    QString ChannelGetError(AudioHandle) override { return {}; }
     std::optional<std::string> StreamGetTags(AudioHandle h, int kind) override
     {
         Channel* c = channel(h);

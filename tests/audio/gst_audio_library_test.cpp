@@ -62,8 +62,16 @@ protected:
     static inline bool ok = false;
 };
 
+// The first file a process opens loads its plugins, and may still be opening
+// when the call returns.
+bool opened(AudioLibrary& lib, AudioHandle h)
+{
+    return waitUntil([&] { return lib.ChannelIsActive(h) != AudioLibrary::Activity::Stalled; });
+}
+
 double lengthSeconds(AudioLibrary& lib, AudioHandle h, bool music)
 {
+    EXPECT_TRUE(opened(lib, h));
     const std::uint64_t bytes = music ? lib.MusicGetLength(h, true) : lib.StreamGetLength(h);
     return lib.ChannelBytes2Seconds(h, bytes);
 }
@@ -119,6 +127,7 @@ TEST_F(GstAudio, PlaysInRealTimeSeeksPausesAndResumes)
     clock.start();
     player.LoadAndPlay({file("tone.mp3")});
     ASSERT_EQ(player.State, TAudioEngine::StatePlaying);
+    ASSERT_TRUE(waitUntil([&] { return !player.IsOpening(); }));
     EXPECT_NEAR(player.GetLength(), kToneSeconds * 1000, kToneSeconds * 10);
 
     ASSERT_TRUE(waitUntil([&] { return player.GetPosition() >= 200; }));
@@ -162,6 +171,7 @@ TEST_F(GstAudio, TheEndWatchStopsEachKindNearItsEnd)
     player.SetDevice(0);
     for (const char* name : {"short.wav", "tone.ogg", "tone.mp3"}) {
         player.LoadAndPlay({file(name)});
+        ASSERT_TRUE(waitUntil([&] { return !player.IsOpening(); })) << name;
         const int length = player.GetLength();
         player.SetPosition(length - 600);
         ASSERT_TRUE(waitUntil([&] { return player.State == TAudioEngine::StateEnded; })) << name;
@@ -263,6 +273,7 @@ TEST_F(GstAudio, WithoutASoundServerStreamsStillPlay)
 
     player.LoadAndPlay({file("short.wav")});
     ASSERT_NE(player.Channel, 0u);
+    ASSERT_TRUE(waitUntil([&] { return !player.IsOpening(); }));
     EXPECT_EQ(player.GetLength(), 1000);
     EXPECT_TRUE(waitUntil([&] { return player.GetPosition() > 100; }));
     EXPECT_TRUE(waitUntil([&] { return player.State == TAudioEngine::StateEnded; }));

@@ -108,7 +108,7 @@ TEST_F(PlaylistFiles, PlsWithMissingEntriesAndBadCounts)
     // A corrupt count must not exhaust memory.
     TPlaylist huge;
     EXPECT_TRUE(huge.LoadPLS(write(QStringLiteral("huge.pls"), "[playlist]\nNumberOfEntries=2000000000\n"), false));
-    EXPECT_EQ(huge.Count(), TPlaylist::MaxPlsEntries);
+    EXPECT_EQ(huge.Count(), TPlaylist::MaxEntries);
 }
 
 TEST_F(PlaylistFiles, M3uEntriesTitlesAndComments)
@@ -124,11 +124,33 @@ TEST_F(PlaylistFiles, M3uEntriesTitlesAndComments)
     TPlaylist odd;
     ASSERT_TRUE(odd.LoadM3U(write(QStringLiteral("b.m3u"), "  #extinf:5 no comma\n\n# comment\n  x.mp3  \n"), false));
     EXPECT_EQ(odd.Titles, QStringList{QStringLiteral("  #extinf:5 no comma")});
-    EXPECT_EQ(odd.Files, (QStringList{folder(), folder() + QStringLiteral("x.mp3")}));
-    EXPECT_EQ(odd.Lengths.size(), 4);
+    EXPECT_EQ(odd.Files, QStringList{folder() + QStringLiteral("x.mp3")});
+    EXPECT_EQ(odd.Lengths.size(), 3);
 
     EXPECT_FALSE(odd.LoadM3U(path(QStringLiteral("missing.m3u")), false));
-    EXPECT_EQ(odd.Files.size(), 2);
+    EXPECT_EQ(odd.Files.size(), 1);
+}
+
+TEST_F(PlaylistFiles, M3uBlankLinesAddNothingAndEntriesAreCapped)
+{
+    // Two megabytes of blank lines, with every kind of line break and some blanks.
+    QByteArray blank;
+    while (blank.size() < 2 * 1024 * 1024)
+        blank += "\n\r\n\r \t\n";
+    TPlaylist list;
+    ASSERT_TRUE(list.LoadM3U(write(QStringLiteral("blank.m3u"), blank + "only.mp3\n\n"), false));
+    EXPECT_EQ(list.Files, QStringList{folder() + QStringLiteral("only.mp3")});
+    EXPECT_EQ(list.Lengths.size(), 1);
+
+    // A list longer than the cap adds the cap's worth, like a PLS file claiming more.
+    QByteArray many;
+    for (int n = 0; n < TPlaylist::MaxEntries + 3; ++n)
+        many += "#EXTINF:1,t\n" + QByteArray::number(n) + ".mp3\n";
+    TPlaylist capped;
+    ASSERT_TRUE(capped.LoadM3U(write(QStringLiteral("many.m3u"), many), false));
+    EXPECT_EQ(capped.Count(), TPlaylist::MaxEntries);
+    EXPECT_EQ(capped.Files.back(), folder() + QStringLiteral("%1.mp3").arg(TPlaylist::MaxEntries - 1));
+    EXPECT_EQ(capped.Titles.size(), TPlaylist::MaxEntries);
 }
 
 TEST_F(PlaylistFiles, ListTextInGbkOrUtf8)

@@ -1,5 +1,7 @@
 #include "test_media.h"
 
+#include "launch_line.h"
+
 #include <QFile>
 #include <cmath>
 #include <cstdio>
@@ -7,30 +9,6 @@
 namespace varendo::test {
 
 namespace {
-
-bool runToEnd(const std::string& description)
-{
-    GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
-    if (!pipeline) {
-        std::fprintf(stderr, "cannot build %s: %s\n", description.c_str(), error ? error->message : "?");
-        g_clear_error(&error);
-        return false;
-    }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_timed_pop_filtered(bus, 60 * GST_SECOND,
-                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    if (!ok)
-        std::fprintf(stderr, "pipeline failed: %s\n", description.c_str());
-    if (message)
-        gst_message_unref(message);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return ok;
-}
 
 void putBigEndian16(QByteArray& out, int value)
 {
@@ -42,12 +20,8 @@ void putBigEndian16(QByteArray& out, int value)
 
 bool writeTone(const QString& path, Encoding encoding, double frequencyHz, double seconds, double amplitude)
 {
-    gst_init(nullptr, nullptr);
     // 441 samples a buffer: whole buffers of 10 ms make the length exact.
-    const int buffers = int(std::lround(seconds * 100.0));
-    std::string description = "audiotestsrc wave=sine freq=" + std::to_string(frequencyHz)
-        + " volume=" + std::to_string(amplitude) + " samplesperbuffer=441 num-buffers=" + std::to_string(buffers)
-        + " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! ";
+    QString description = stereoSine(frequencyHz, amplitude, 441, int(std::lround(seconds * 100.0))) + " ! ";
     switch (encoding) {
     case Encoding::Wav:
         description += "audio/x-raw,format=S16LE ! wavenc";
@@ -59,8 +33,11 @@ bool writeTone(const QString& path, Encoding encoding, double frequencyHz, doubl
         description += "vorbisenc ! oggmux";
         break;
     }
-    description += " ! filesink location=\"" + QFile::encodeName(path).toStdString() + "\"";
-    return runToEnd(description);
+    description += " ! filesink location=\"" + path + "\"";
+    const QString error = runToEnd(description);
+    if (!error.isEmpty())
+        std::fprintf(stderr, "cannot make %s: %s\n", qPrintable(path), qPrintable(error));
+    return error.isEmpty();
 }
 
 bool writeModule(const QString& path)
@@ -149,32 +126,6 @@ void Capture::clear()
     std::lock_guard lock(mutex_);
     left_.clear();
     ended_ = false;
-}
-
-double rms(const std::vector<std::int16_t>& samples, std::size_t skip)
-{
-    if (samples.size() <= skip)
-        return 0.0;
-    double sum = 0.0;
-    for (std::size_t i = skip; i < samples.size(); ++i)
-        sum += double(samples[i]) * double(samples[i]);
-    return std::sqrt(sum / double(samples.size() - skip));
-}
-
-double tonePower(const std::vector<std::int16_t>& samples, double frequencyHz, double sampleRate)
-{
-    if (samples.empty())
-        return 0.0;
-    const double coefficient = 2.0 * std::cos(2.0 * M_PI * frequencyHz / sampleRate);
-    double previous = 0.0;
-    double beforePrevious = 0.0;
-    for (std::int16_t sample : samples) {
-        const double current = double(sample) / 32768.0 + coefficient * previous - beforePrevious;
-        beforePrevious = previous;
-        previous = current;
-    }
-    const double power = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
-    return power / double(samples.size()) / double(samples.size());
 }
 
 } // namespace varendo::test

@@ -1,5 +1,8 @@
 #pragma once
-// Media the audio tests generate, and ways to hear what the library plays.
+// Media the audio tests generate, and ways to hear what the library plays
+// (sound_analysis.h measures it).
+#include "sound_analysis.h"
+
 #include <QString>
 #include <gst/gst.h>
 #include <cstdint>
@@ -36,11 +39,5 @@ private:
     std::vector<std::int16_t> left_;
     bool ended_ = false;
 };
-
-// Root-mean-square level of samples, skipping the first skip of them.
-double rms(const std::vector<std::int16_t>& samples, std::size_t skip = 0);
-
-// Power of one frequency in the samples (Goertzel), normalised by their count.
-double tonePower(const std::vector<std::int16_t>& samples, double frequencyHz, double sampleRate);
 
 } // namespace varendo::test

@@ -19,3 +19,24 @@ TEST(GbkText, KnowsWhatGbkCannotHold)
     EXPECT_TRUE(fitsGbk(QString::fromUtf8("未学习 abc")));
     EXPECT_FALSE(fitsGbk(QString::fromUtf8("emoji \U0001F600")));
 }
+
+TEST(GbkText, NoByteIsLostAtTheEnd)
+{
+    // A text cut after the first byte of its last character keeps a visible mark.
+    const QByteArray cut = toGbk(QString::fromUtf8("第一课")).chopped(1);
+    EXPECT_EQ(fromGbk(cut), QString::fromUtf8("第一\uFFFD"));
+    EXPECT_EQ(fromGbk(cut.right(1)), QString(QChar::ReplacementCharacter));
+    // After a character, an invalid pair or a single byte, every last byte shows: a lead byte
+    // as U+FFFD, anything else as itself or as a replacement of its own.
+    for (const QByteArray& before : {QByteArray("\xB2\xCE"), QByteArray("\x81\x30"), QByteArray("a\xFF")}) {
+        const QString head = fromGbk(before);
+        for (int b = 0; b < 256; ++b) {
+            const QString text = fromGbk(before + char(b));
+            ASSERT_EQ(text.size(), head.size() + 1) << std::hex << b;
+            EXPECT_TRUE(text.startsWith(head)) << std::hex << b;
+            if (b >= 0x81 && b <= 0xFE) {
+                EXPECT_EQ(text.back(), QChar(QChar::ReplacementCharacter)) << std::hex << b;
+            }
+        }
+    }
+}

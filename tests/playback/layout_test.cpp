@@ -1,6 +1,6 @@
 // The components placed as in the main window: the video shows inside grp1's
 // video area and the track bar follows it.
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
 #include "playback_test_support.h"
 #include "test_media.h"
@@ -32,5 +32,5 @@ TEST(VideoLayout, VideoPlaysInsideTheVideoArea)
         ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() > 0; }, 15000));
         EXPECT_EQ(layout.dstrckbr1->maximum(), 4);
     }
-    varendo::gst::PipelineReaper::instance().waitIdle(std::chrono::seconds(10));
+    varendo::gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
 }

@@ -2,7 +2,7 @@
 // sound server variable at nothing before GStreamer starts, so it runs apart
 // from the other playback tests.
 #include "gstreamer/video/gst_media_engine.h"
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback_test_support.h"
@@ -40,5 +40,5 @@ TEST(VideoWithoutSound, VideoStillPlays)
         EXPECT_GT(ticks.last().at(0).toLongLong(), ticks.first().at(0).toLongLong()) << "the clock runs";
         EXPECT_EQ(graph.state(), varendo::playback::GraphState::Playing);
     }
-    varendo::gst::PipelineReaper::instance().waitIdle(std::chrono::seconds(10));
+    varendo::gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
 }

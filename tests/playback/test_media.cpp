@@ -1,6 +1,6 @@
 #include "test_media.h"
 
-#include "gstreamer/core/gst_core.h"
+#include "launch_line.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,34 +44,6 @@ QString makeOnce(const QString& name, const std::function<QString(const QString&
     return QFileInfo(path).size() > 0 ? path : QString();
 }
 
-QString runGstreamer(const QString& description)
-{
-    gst::ensureInitialised();
-    GError* error = nullptr;
-    gst::Pipeline pipeline(gst_parse_launch(description.toUtf8().constData(), &error));
-    if (error) {
-        const QString text = QString::fromUtf8(error->message);
-        g_error_free(error);
-        return text;
-    }
-    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return QStringLiteral("the pipeline does not start");
-    gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
-    gst::MessagePtr message(gst_bus_timed_pop_filtered(
-        bus.get(), 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
-    if (!message)
-        return QStringLiteral("no end within two minutes");
-    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
-        GError* err = nullptr;
-        gst_message_parse_error(message.get(), &err, nullptr);
-        const QString text = err ? QString::fromUtf8(err->message) : QStringLiteral("error");
-        if (err)
-            g_error_free(err);
-        return text;
-    }
-    return {};
-}
-
 // ffmpeg's own test sources (the solid picture and a tone) into the given
 // codecs and container. GStreamer's libav video encoders start their time
 // stamps 1000 hours in, which its ASF muxer writes as it gets them, so ASF
@@ -109,8 +81,7 @@ QString solidVideo(int seconds, int width, int height)
 QString sineAudio(int seconds)
 {
     // 1024 samples a buffer at 44100 Hz: enough buffers to cover the video.
-    return QStringLiteral("audiotestsrc volume=0.2 num-buffers=%1 ! audio/x-raw,rate=44100,channels=2 ! audioconvert")
-        .arg(seconds * 44100 / 1024 + 1);
+    return stereoSine(440, 0.2, 1024, seconds * 44100 / 1024 + 1);
 }
 
 } // namespace
@@ -133,7 +104,7 @@ QString lastMediaError()
 QString aviFile(int seconds)
 {
     return makeOnce(QStringLiteral("solid-%1s.avi").arg(seconds), [&](const QString& tmp) {
-        return runGstreamer(QStringLiteral("%1 ! jpegenc ! mux. %2 ! mux. avimux name=mux ! filesink location=\"%3\"")
+        return runToEnd(QStringLiteral("%1 ! jpegenc ! mux. %2 ! mux. avimux name=mux ! filesink location=\"%3\"")
                                 .arg(solidVideo(seconds, kTestPictureWidth, kTestPictureHeight), sineAudio(seconds), tmp));
     });
 }
@@ -160,7 +131,7 @@ QString realMediaFile(int seconds)
 QString mp4File(int seconds)
 {
     return makeOnce(QStringLiteral("solid-%1s.mp4").arg(seconds), [&](const QString& tmp) {
-        return runGstreamer(QStringLiteral("%1 ! videoconvert ! x264enc speed-preset=veryfast ! h264parse ! mux. "
+        return runToEnd(QStringLiteral("%1 ! videoconvert ! x264enc speed-preset=veryfast ! h264parse ! mux. "
                                            "%2 ! avenc_aac ! mux. mp4mux name=mux ! filesink location=\"%3\"")
                                 .arg(solidVideo(seconds, kTestPictureWidth, kTestPictureHeight), sineAudio(seconds), tmp));
     });
@@ -169,7 +140,7 @@ QString mp4File(int seconds)
 QString h264File(int width, int height, int seconds)
 {
     return makeOnce(QStringLiteral("bars-%1x%2-%3s.mp4").arg(width).arg(height).arg(seconds), [&](const QString& tmp) {
-        return runGstreamer(
+        return runToEnd(
             QStringLiteral("videotestsrc pattern=smpte horizontal-speed=4 num-buffers=%1 ! video/x-raw,width=%2,height=%3,framerate=25/1 "
                            "! videoconvert ! x264enc speed-preset=veryfast bitrate=%4 ! h264parse ! mux. "
                            "%5 ! avenc_aac ! mux. mp4mux name=mux ! filesink location=\"%6\"")

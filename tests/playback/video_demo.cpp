@@ -2,7 +2,7 @@
 // on a real display: varendo_video_demo [file] [seconds] [grab.png] [full-screen]
 // Without a file it plays generated colour bars; a repeat stretch of 3..8 s
 // shows as the track bar's band.
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
 #include "test_media.h"
 
@@ -45,6 +45,6 @@ int main(int argc, char** argv)
         });
         status = app.exec();
     }
-    varendo::gst::PipelineReaper::instance().waitIdle(std::chrono::seconds(10));
+    varendo::gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
     return status;
 }

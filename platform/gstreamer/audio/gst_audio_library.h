@@ -1,16 +1,12 @@
 #pragma once
-// The audio library over GStreamer: one pipeline per stream or module.
+// The audio library over GStreamer: one pipeline per stream or module
+// (see audio_channel.h, output_chain.h, internet_source.h).
 //
-//   local file:  filesrc ! decodebin ! <output>
-//   internet:    <source for the URL> ! typefind ! [icydemux !] queue ! decodebin ! <output>
-//   output:      audioconvert ! audioresample ! S16LE stereo at the Init frequency
-//                ! equalizer-nbands ! volume ! sink
-//
-// The sink is PulseAudio, else ALSA, else (no sound device, or device 0) a silent sink
-// that keeps to the clock, so streams still play in real time and report positions.
-// Streaming threads only record what they see (end, errors, headers, metadata) under a
-// lock; nothing is delivered to an event loop, so the library works on any thread that
-// makes all its calls.
+// Calls come from one thread with a Qt event loop (the user-interface thread),
+// and none of them waits on GStreamer for long: a local file is given a moment
+// to open (its length is then known at once) and goes on opening after that;
+// an internet stream connects while the window goes on. Pipelines are taken
+// down on the teardown thread.
 #include "audio/audio_library.h"
 
 #include <gst/gst.h>
@@ -23,8 +19,11 @@ struct AudioLibraryOptions {
     // Makes the output sink of each stream or module, instead of the sound device.
     // Tests measure the output with it.
     std::function<GstElement*()> makeSink;
-    int openTimeoutMs = 5000; // opening a local file, and each seek
-    int netTimeoutMs = 8000;  // connecting to an internet stream and reading its start
+    // How long opening a local file waits for it to be ready; a file not ready by
+    // then goes on opening and reports its length once it is.
+    int openWaitMs = 50;
+    // An internet stream that has not started playing by then ends with an error.
+    int netTimeoutMs = 8000;
 };
 
 // The real library for main(): varendo::TAudioObject audioPlayer(*library, mainWindow).

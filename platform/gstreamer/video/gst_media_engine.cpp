@@ -1,6 +1,6 @@
 #include "gstreamer/video/gst_media_engine.h"
 
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 #include "playback/media_arithmetic.h"
 
 #include <gst/app/gstappsink.h>
@@ -12,8 +12,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 
 using varendo::playback::GraphState;
@@ -23,7 +21,6 @@ namespace varendo::gst {
 
 namespace {
 
-const QEvent::Type kBusEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kFrameEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // QImage::Format_RGB32 in memory order.
@@ -31,26 +28,14 @@ constexpr const char* kFrameFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "BGRx" : 
 // Frames are never made larger than this on either side.
 constexpr int kMaxFrameSide = 8192;
 
-struct GenerationEvent : QEvent {
-    GenerationEvent(QEvent::Type type, quint64 gen) : QEvent(type), generation(gen) {}
+struct FrameEvent : QEvent {
+    explicit FrameEvent(quint64 gen) : QEvent(kFrameEvent), generation(gen) {}
     quint64 generation;
 };
 
-struct BusEvent : GenerationEvent {
-    BusEvent(quint64 gen, GstMessage* msg) : GenerationEvent(kBusEvent, gen), message(gst_message_ref(msg)) {}
-    MessagePtr message;
-};
-
-QString errorText(GstMessage* message)
+QString playError(GstMessage* message)
 {
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("Playback failed.");
-    if (error)
-        g_error_free(error);
-    g_free(debug);
-    return text;
+    return errorText(message, QStringLiteral("视频文件无法播放。"));
 }
 
 // Wraps a mapped frame without copying; the image keeps the buffer until it goes.
@@ -83,28 +68,18 @@ VideoFrame toVideoFrame(GstSample* sample)
 
 } // namespace
 
-// What the streaming threads share with the engine. The engine lets go of it
-// (receiver null) before the pipeline is released, so nothing is posted to an
-// engine that is gone or to a pipeline it no longer holds.
+// What the appsink's streaming thread shares with the engine. The engine lets
+// go of it (receiver null) before the pipeline is released, so no frame is
+// posted to an engine that is gone or to a pipeline it no longer holds.
 struct GstMediaEngine::Link {
     Link(QObject* r, quint64 gen) : receiver(r), generation(gen) {}
 
     std::mutex mutex;
-    std::condition_variable changed;  // an error or the end of a pre-roll
     QObject* receiver;
     const quint64 generation;
     SamplePtr latest;          // newest frame not yet taken by the engine
     bool framePosted = false;  // one frame notice at a time in the event queue
-    bool asyncDone = false;
-    QString firstError;
-
-    void post(QEvent* event)  // mutex held
-    {
-        if (receiver)
-            QCoreApplication::postEvent(receiver, event);
-        else
-            delete event;
-    }
+    QString firstError;        // noted where it is posted, for a state change that fails at once
 
     void detach()
     {
@@ -121,53 +96,19 @@ struct GstMediaEngine::Link {
         latest.reset(sample);
         if (receiver && !framePosted) {
             framePosted = true;
-            post(new GenerationEvent(kFrameEvent, generation));
+            QCoreApplication::postEvent(receiver, new FrameEvent(generation));
         }
-    }
-
-    static void release(gpointer data) { delete static_cast<std::shared_ptr<Link>*>(data); }
-    static Link& of(gpointer data) { return **static_cast<std::shared_ptr<Link>*>(data); }
-
-    static GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer data)
-    {
-        Link& link = of(data);
-        switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_ERROR: {
-            std::lock_guard lock(link.mutex);
-            if (link.firstError.isEmpty())
-                link.firstError = errorText(message);
-            link.post(new BusEvent(link.generation, message));
-            link.changed.notify_all();
-            break;
-        }
-        case GST_MESSAGE_ASYNC_DONE: {
-            std::lock_guard lock(link.mutex);
-            link.asyncDone = true;
-            link.post(new BusEvent(link.generation, message));
-            link.changed.notify_all();
-            break;
-        }
-        case GST_MESSAGE_EOS:
-        case GST_MESSAGE_DURATION_CHANGED: {
-            std::lock_guard lock(link.mutex);
-            link.post(new BusEvent(link.generation, message));
-            break;
-        }
-        default:
-            break;
-        }
-        return GST_BUS_DROP;
     }
 
     static GstFlowReturn onSample(GstAppSink* sink, gpointer data)
     {
-        of(data).storeFrame(gst_app_sink_pull_sample(sink));
+        Held<Link>::of(data).storeFrame(gst_app_sink_pull_sample(sink));
         return GST_FLOW_OK;
     }
 
     static GstFlowReturn onPreroll(GstAppSink* sink, gpointer data)
     {
-        of(data).storeFrame(gst_app_sink_pull_preroll(sink));
+        Held<Link>::of(data).storeFrame(gst_app_sink_pull_preroll(sink));
         return GST_FLOW_OK;
     }
 };
@@ -181,6 +122,9 @@ GstMediaEngine::GstMediaEngine(QObject* parent) : MediaEngine(parent)
         if (hasMedia() && !prerolled_)
             prerollDone();
     });
+    prerollLimit_.setSingleShot(true);
+    prerollLimit_.setInterval(kLocalPrerollLimitMs);
+    connect(&prerollLimit_, &QTimer::timeout, this, &GstMediaEngine::prerollOverdue);
 }
 
 GstMediaEngine::~GstMediaEngine()
@@ -190,18 +134,24 @@ GstMediaEngine::~GstMediaEngine()
 
 bool GstMediaEngine::buildPipeline(const QString& uri)
 {
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    Pipeline playbin(gst_element_factory_make("playbin", nullptr));
+    if (!playbin) {
+        lastError_ = missingElementText("playbin");
+        return false;
+    }
+    gst_object_ref_sink(playbin.get());
     GstElement* output = gst_bin_new("video-output");
+    g_object_set(playbin.get(), "video-sink", output, nullptr); // playbin owns the bin from here
+    BinBuilder build(GST_BIN(output));
     const bool combined = hasElement("videoconvertscale");
-    GstElement* scale = gst_element_factory_make(combined ? "videoconvertscale" : "videoscale", nullptr);
-    GstElement* convert = combined ? nullptr : gst_element_factory_make("videoconvert", nullptr);
-    GstElement* filter = gst_element_factory_make("capsfilter", nullptr);
-    GstElement* sink = gst_element_factory_make("appsink", nullptr);
-    if (!playbin || !output || !scale || (!combined && !convert) || !filter || !sink) {
-        for (GstElement* e : {playbin, output, scale, convert, filter, sink})
-            if (e)
-                gst_object_unref(gst_object_ref_sink(e));
-        lastError_ = QStringLiteral("GStreamer's playback elements are missing (playbin, appsink).");
+    GstElement* scale = build.make(combined ? "videoconvertscale" : "videoscale");
+    GstElement* convert = combined ? nullptr : build.make("videoconvert");
+    GstElement* filter = build.make("capsfilter");
+    GstElement* sink = build.make("appsink");
+    if (build.ok())
+        build.linkChain({scale, convert, filter, sink});
+    if (!build.ok()) {
+        lastError_ = build.error();
         return false;
     }
 
@@ -210,36 +160,28 @@ bool GstMediaEngine::buildPipeline(const QString& uri)
     // Late frames are dropped (qos) rather than shown late when the machine is busy.
     g_object_set(sink, "sync", TRUE, "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND),
                  "enable-last-sample", FALSE, "max-buffers", 1u, "drop", TRUE, nullptr);
-
-    gst_bin_add_many(GST_BIN(output), scale, filter, sink, nullptr);
-    bool linked;
-    if (convert) {
-        gst_bin_add(GST_BIN(output), convert);
-        linked = gst_element_link_many(scale, convert, filter, sink, nullptr);
-    } else {
-        linked = gst_element_link_many(scale, filter, sink, nullptr);
-    }
     PadPtr scaleSink(gst_element_get_static_pad(scale, "sink"));
     gst_element_add_pad(output, gst_ghost_pad_new("sink", scaleSink.get()));
-    g_object_set(playbin, "video-sink", output, "volume", gain_, nullptr);
-    g_object_set(playbin, "uri", uri.toUtf8().constData(), nullptr);
-    pipeline_.reset(GST_ELEMENT(gst_object_ref_sink(playbin)));
-    if (!linked) {
-        pipeline_.reset();
-        lastError_ = QStringLiteral("The video output chain could not be linked.");
-        return false;
-    }
+    g_object_set(playbin.get(), "volume", gain_, "uri", uri.toUtf8().constData(), nullptr);
 
+    pipeline_ = std::move(playbin);
     frameCaps_.reset(GST_ELEMENT(gst_object_ref(filter)));
     scalerInput_ = std::move(scaleSink);
     link_ = std::make_shared<Link>(this, ++generation_);
-
-    BusPtr bus(gst_element_get_bus(pipeline_.get()));
-    gst_bus_set_sync_handler(bus.get(), &Link::onBusMessage, new std::shared_ptr<Link>(link_), &Link::release);
+    bus_.attach(pipeline_.get(), GST_MESSAGE_ERROR | GST_MESSAGE_EOS | GST_MESSAGE_ASYNC_DONE
+                                     | GST_MESSAGE_DURATION_CHANGED,
+                [this](GstMessage* message) { handleMessage(message); },
+                [link = link_](GstMessage* message) {
+                    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ERROR)
+                        return;
+                    std::lock_guard lock(link->mutex);
+                    if (link->firstError.isEmpty())
+                        link->firstError = playError(message);
+                });
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = &Link::onPreroll;
     callbacks.new_sample = &Link::onSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new std::shared_ptr<Link>(link_), &Link::release);
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, Held<Link>::hold(link_), &Held<Link>::release);
     return true;
 }
 
@@ -248,13 +190,14 @@ bool GstMediaEngine::load(const QString& path)
     unload();
     lastError_.clear();
     QString uri;
-    const bool isLocal = !path.contains(QStringLiteral("://"));
-    if (!isLocal) {
+    local_ = !path.contains(QStringLiteral("://"));
+    path_ = path;
+    if (!local_) {
         uri = path;
     } else {
         const QFileInfo info(path);
         if (!info.isFile()) {
-            lastError_ = QStringLiteral("The file \"%1\" does not exist.").arg(path);
+            lastError_ = QStringLiteral("文件“%1”不存在。").arg(path);
             return false;
         }
         uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
@@ -262,43 +205,19 @@ bool GstMediaEngine::load(const QString& path)
     if (!buildPipeline(uri))
         return false;
 
-    // An error while pre-rolling does not fail the state change by itself:
-    // wait (bounded) for either the end of the pre-roll or the first error.
-    const GstStateChangeReturn result = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-    bool settled = result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
-    QString why;
-    {
-        std::unique_lock lock(link_->mutex);
-        if (result == GST_STATE_CHANGE_ASYNC) {
-            link_->changed.wait_for(lock, std::chrono::milliseconds(kPrerollWaitMs),
-                                    [&] { return link_->asyncDone || !link_->firstError.isEmpty(); });
-            settled = link_->asyncDone;
-        }
-        why = link_->firstError;
-    }
-    // A local file that has not pre-rolled by now never will: the demuxer
-    // that fails on it can do so without a word (decodebin swallows errors
-    // raised while it is still trying an element out).
-    if (why.isEmpty() && !settled && result != GST_STATE_CHANGE_FAILURE && isLocal)
-        why = QStringLiteral("The file \"%1\" could not be opened for playing.").arg(path);
-    if (result == GST_STATE_CHANGE_FAILURE || !why.isEmpty()) {
-        unload();
-        lastError_ = why.isEmpty() ? QStringLiteral("The file \"%1\" cannot be played.").arg(path) : why;
-        return false;
-    }
-    // A remote source still opening after the wait goes on, and the bus
-    // tells when it is done or has failed.
-    prerolled_ = settled;
-    if (result == GST_STATE_CHANGE_ASYNC && settled)
-        staleAsyncDone_ = 1; // its queued copy is still to come
-    if (!settled)
-        expectPreroll();
+    // The file pre-rolls while the window goes on; the bus tells when it is
+    // done or has failed.
     state_ = GraphState::Stopped;
+    if (!changeState(GST_STATE_PAUSED))
+        return false;
+    if (!prerolled_ && local_)
+        prerollLimit_.start();
     return true;
 }
 
 void GstMediaEngine::unload()
 {
+    bus_.detach();
     if (link_) {
         link_->detach();
         link_.reset();
@@ -307,18 +226,25 @@ void GstMediaEngine::unload()
     scalerInput_.reset();
     if (pipeline_) {
         g_object_set(pipeline_.get(), "mute", TRUE, nullptr);
-        PipelineReaper::instance().dispose(std::move(pipeline_));
+        Teardown::instance().dispose(std::move(pipeline_));
     }
     ++generation_;
     prerollWatchdog_.stop();
+    prerollLimit_.stop();
     state_ = GraphState::Stopped;
     prerolled_ = false;
-    staleAsyncDone_ = 0;
+    everPrerolled_ = false;
     atEnd_ = false;
     pendingSeekMs_.reset();
     seekingToMs_.reset();
     durationCacheMs_.reset();
     frameSize_ = QSize();
+}
+
+void GstMediaEngine::prerollOverdue()
+{
+    if (hasMedia() && !everPrerolled_)
+        fail(QStringLiteral("视频文件“%1”无法打开播放。").arg(path_));
 }
 
 bool GstMediaEngine::changeState(GstState target)
@@ -330,11 +256,13 @@ bool GstMediaEngine::changeState(GstState target)
             std::lock_guard lock(link_->mutex);
             why = link_->firstError;
         }
-        fail(why.isEmpty() ? QStringLiteral("The media file cannot be played.") : why);
+        fail(why.isEmpty() ? QStringLiteral("视频文件“%1”无法播放。").arg(path_) : why);
         return false;
     }
     if (result == GST_STATE_CHANGE_ASYNC)
         expectPreroll();
+    else if (target >= GST_STATE_PAUSED)
+        prerollDone();
     return true;
 }
 
@@ -348,6 +276,8 @@ void GstMediaEngine::prerollDone()
 {
     prerollWatchdog_.stop();
     prerolled_ = true;
+    everPrerolled_ = true;
+    prerollLimit_.stop();
     seekingToMs_.reset();
     if (pendingSeekMs_)
         issueSeek(*pendingSeekMs_);
@@ -376,7 +306,6 @@ bool GstMediaEngine::stop()
     state_ = GraphState::Stopped;
     prerollWatchdog_.stop();
     prerolled_ = false;
-    staleAsyncDone_ = 0;
     atEnd_ = false;
     pendingSeekMs_.reset();
     seekingToMs_.reset();
@@ -488,16 +417,11 @@ void GstMediaEngine::fitFramesToArea()
 
 void GstMediaEngine::customEvent(QEvent* event)
 {
-    if (event->type() != kBusEvent && event->type() != kFrameEvent)
+    if (event->type() != kFrameEvent)
         return MediaEngine::customEvent(event);
-    auto* tagged = static_cast<GenerationEvent*>(event);
-    // A pipeline already let go of, or a file replaced since: not ours to hear.
-    if (!link_ || tagged->generation != generation_)
-        return;
-    if (event->type() == kFrameEvent)
+    // A pipeline already let go of, or a file replaced since: not ours to show.
+    if (link_ && static_cast<FrameEvent*>(event)->generation == generation_)
         takeFrame();
-    else
-        handleMessage(static_cast<BusEvent*>(event)->message.get());
 }
 
 void GstMediaEngine::takeFrame()
@@ -520,17 +444,13 @@ void GstMediaEngine::handleMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR:
-        fail(errorText(message));
+        fail(playError(message));
         break;
     case GST_MESSAGE_EOS:
         atEnd_ = true;
         emit endOfMedia();
         break;
     case GST_MESSAGE_ASYNC_DONE:
-        if (staleAsyncDone_ > 0) {
-            --staleAsyncDone_;
-            break;
-        }
         prerollDone();
         break;
     case GST_MESSAGE_DURATION_CHANGED:

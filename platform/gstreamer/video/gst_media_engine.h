@@ -3,6 +3,9 @@
 // hands frames, already scaled to the size they are shown at, to the user
 // interface. Bus messages and frames reach the engine through the Qt event
 // loop, tagged with the pipeline's generation so a released pipeline is never heard.
+// Loading never waits for the file: it pre-rolls while the window goes on, seeks
+// wait for the pre-roll, and a failure arrives as errorOccurred.
+#include "gstreamer/core/bus_bridge.h"
 #include "gstreamer/core/gst_core.h"
 #include "playback/media_engine.h"
 
@@ -40,9 +43,9 @@ public:
 
     QString lastError() const override { return lastError_; }
 
-    // Longest wait for a file to pre-roll when it is loaded. Local files
-    // take well under a second; one that takes longer is taken as unplayable.
-    static constexpr int kPrerollWaitMs = 8000;
+    // A local file that has not pre-rolled by then never will (a demuxer can
+    // fail on it without a word): it is reported as unplayable.
+    static constexpr int kLocalPrerollLimitMs = 8000;
     // After this long without news of a pre-roll, seeks are sent anyway.
     static constexpr int kPrerollWatchdogMs = 3000;
 
@@ -53,6 +56,7 @@ private:
     struct Link;
 
     bool buildPipeline(const QString& uri);
+    void prerollOverdue();
     bool changeState(GstState target);
     void expectPreroll();
     void prerollDone();
@@ -63,16 +67,17 @@ private:
     void fail(const QString& message);
 
     Pipeline pipeline_;
+    BusBridge bus_;
     ElementPtr frameCaps_;   // capsfilter in front of the appsink
     PadPtr scalerInput_;     // where the decoded picture's own size can be read
     std::shared_ptr<Link> link_;
     quint64 generation_ = 0;
+    bool local_ = false;
+    QString path_;
 
     varendo::playback::GraphState state_ = varendo::playback::GraphState::Stopped;
     bool prerolled_ = false;   // a seek can be sent now
-    // Pre-roll notices load() already waited for: their queued copies must not be
-    // taken for the end of a later seek or state change.
-    int staleAsyncDone_ = 0;
+    bool everPrerolled_ = false;
     bool atEnd_ = false;
     std::optional<qint64> pendingSeekMs_;  // waits for the pre-roll
     std::optional<qint64> seekingToMs_;    // sent, not finished
@@ -83,6 +88,7 @@ private:
     QString lastError_;
     // A pre-roll that never reports its end must not hold seeks back for good.
     QTimer prerollWatchdog_;
+    QTimer prerollLimit_;
 };
 
 // The factory main() hands the media graph (TFilterGraph) through the platform services.

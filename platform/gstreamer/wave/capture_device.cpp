@@ -14,8 +14,10 @@ constexpr char kCapturePipeline[] =
     " ! audio/x-raw,format=S16LE,rate=8000,channels=1,layout=interleaved"
     " ! appsink name=sink sync=false";
 
-// A source that has not set up its stream by then is not going to.
-constexpr std::chrono::milliseconds kOpenLimit{5000};
+// How long open waits for the sound server to accept the stream. It does so
+// within a few milliseconds; a refusal that comes later fails the device then
+// (its buffers come back and new ones are refused), so the window never waits.
+constexpr std::chrono::milliseconds kOpenWait{50};
 
 } // namespace
 
@@ -48,12 +50,12 @@ WaveResult CaptureDevice::open()
         return result;
 
     std::unique_lock lock(mutex_);
-    if (waitLocked(lock, kOpenLimit, [this] { return sourceConnected_; }))
+    waitLocked(lock, kOpenWait, [this] { return sourceConnected_; });
+    if (!failed_)
         return waveerr::kNoError;
-    const WaveResult failure = failed_ ? waveerr::kBadDeviceId : waveerr::kError;
     lock.unlock();
     releasePipeline();
-    return failure;
+    return waveerr::kBadDeviceId;
 }
 
 WaveResult CaptureDevice::addBuffer(WaveHeader* header)
@@ -61,6 +63,8 @@ WaveResult CaptureDevice::addBuffer(WaveHeader* header)
     if (header && header->bufferLength < gsm::kBlockBytes)
         return waveerr::kInvalidParam; // no room for a single block
     std::lock_guard lock(mutex_);
+    if (failed_)
+        return waveerr::kError;
     const WaveResult result = wavebuf::enqueue(header);
     if (result != waveerr::kNoError)
         return result;
@@ -90,6 +94,14 @@ WaveResult CaptureDevice::reset()
     backlog_.clear();
     handBackAllLocked();
     return waveerr::kNoError;
+}
+
+void CaptureDevice::onFailureLocked()
+{
+    // A source refused after open: every buffer comes back empty.
+    started_ = false;
+    backlog_.clear();
+    handBackAllLocked();
 }
 
 GstFlowReturn CaptureDevice::onSample(GstAppSink* sink, gpointer self)

@@ -17,7 +17,7 @@ public:
     CaptureDevice(WaveHandle handle, QObject* receiver);
     ~CaptureDevice() override;
 
-    // Connects to the source and waits (bounded) until its stream is set up.
+    // Connects to the source; waits a moment for the server to accept its stream.
     WaveResult open();
     WaveResult addBuffer(WaveHeader* header);
     WaveResult start();
@@ -34,6 +34,7 @@ private:
     static GstPadProbeReturn onSourceEvent(GstPad* pad, GstPadProbeInfo* info, gpointer self);
     void takeSamples(const int16_t* samples, std::size_t count);
     void fillBuffersLocked();
+    void onFailureLocked() override;
 
     bool sourceConnected_ = false;
     bool started_ = false;

@@ -21,18 +21,12 @@ void WaveDevice::close()
 
 WaveResult WaveDevice::buildPipeline(const char* description)
 {
-    ensureInitialised();
-    GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch(description, &error);
-    if (error) {
-        g_error_free(error);
-        if (pipeline)
-            gst_object_unref(pipeline);
+    pipeline_ = parseLaunch(description, nullptr);
+    if (!pipeline_)
         return waveerr::kNoDriver;
-    }
-    pipeline_.reset(pipeline);
-    BusPtr bus(gst_element_get_bus(pipeline));
-    gst_bus_set_sync_handler(bus.get(), &WaveDevice::onBusMessage, this, nullptr);
+    // Only errors matter here, and they matter at once (a waiting open, the
+    // queued buffers): they are noted on the thread that posts them.
+    bus_.attach(pipeline_.get(), 0, {}, [this](GstMessage* message) { noteBusMessage(message); });
     return waveerr::kNoError;
 }
 
@@ -53,7 +47,10 @@ void WaveDevice::stopPipeline()
 
 void WaveDevice::releasePipeline()
 {
+    // The sound server answers at once, so the pipeline stops here and now,
+    // and no streaming thread is left to call into this device.
     pipeline_.reset();
+    bus_.detach();
 }
 
 GstElement* WaveDevice::element(const char* name) const
@@ -79,19 +76,16 @@ void WaveDevice::handBackAllLocked()
     }
 }
 
-GstBusSyncReply WaveDevice::onBusMessage(GstBus*, GstMessage* message, gpointer self)
+void WaveDevice::noteBusMessage(GstMessage* message)
 {
-    // Nobody pops this bus: everything is dropped here, errors noted first.
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-        auto* device = static_cast<WaveDevice*>(self);
-        std::lock_guard lock(device->mutex_);
-        if (!device->failed_) {
-            device->failed_ = true;
-            device->onFailureLocked();
-        }
-        device->notifyLocked();
+    if (GST_MESSAGE_TYPE(message) != GST_MESSAGE_ERROR)
+        return;
+    std::lock_guard lock(mutex_);
+    if (!failed_) {
+        failed_ = true;
+        onFailureLocked();
     }
-    return GST_BUS_DROP;
+    notifyLocked();
 }
 
 } // namespace varendo::gst

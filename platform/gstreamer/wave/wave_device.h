@@ -1,6 +1,7 @@
 #pragma once
 // What a capture and an output device have in common: the pipeline, its
 // failures, the buffers queued on it and the receiver of its notices.
+#include "gstreamer/core/bus_bridge.h"
 #include "gstreamer/core/gst_core.h"
 #include "recorder/wave_service.h"
 
@@ -62,12 +63,13 @@ protected:
     bool failed_ = false;
 
 private:
-    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void noteBusMessage(GstMessage* message);
 
     const WaveHandle handle_;
     QObject* const receiver_;
     const uint32_t notice_;
     Pipeline pipeline_;
+    BusBridge bus_;
     std::condition_variable changed_;
 };
 

@@ -61,6 +61,7 @@ TEST(MainWindowAudio, TheAudioPlayerPlaysALessonMp3)
     EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StateStopped);
     f->audioPlayer->LoadAndPlay({mp3});
     EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f->audioPlayer->IsOpening(); }, 5000));
     EXPECT_NEAR(f->audioPlayer->GetLength(), 26100, 300);
     EXPECT_TRUE(QTest::qWaitFor([&] { return f->audioPlayer->GetPosition() >= 500; }, 10000));
     f->audioPlayer->Stop();

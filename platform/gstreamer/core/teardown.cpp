@@ -1,16 +1,16 @@
-#include "gstreamer/video/pipeline_reaper.h"
+#include "gstreamer/core/teardown.h"
 
 namespace varendo::gst {
 
-PipelineReaper& PipelineReaper::instance()
+Teardown& Teardown::instance()
 {
-    static PipelineReaper reaper;
-    return reaper;
+    static Teardown teardown;
+    return teardown;
 }
 
-PipelineReaper::PipelineReaper() : worker_([this] { run(); }) {}
+Teardown::Teardown() : worker_([this] { run(); }) {}
 
-PipelineReaper::~PipelineReaper()
+Teardown::~Teardown()
 {
     const bool drained = waitIdle(std::chrono::seconds(5));
     {
@@ -25,7 +25,7 @@ PipelineReaper::~PipelineReaper()
         worker_.detach();
 }
 
-void PipelineReaper::dispose(Pipeline pipeline)
+void Teardown::dispose(Pipeline pipeline)
 {
     if (!pipeline)
         return;
@@ -36,13 +36,13 @@ void PipelineReaper::dispose(Pipeline pipeline)
     wake_.notify_one();
 }
 
-bool PipelineReaper::waitIdle(std::chrono::milliseconds timeout)
+bool Teardown::waitIdle(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
     return idle_.wait_for(lock, timeout, [this] { return queue_.empty() && !busy_; });
 }
 
-void PipelineReaper::run()
+void Teardown::run()
 {
     std::unique_lock lock(mutex_);
     for (;;) {

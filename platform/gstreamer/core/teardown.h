@@ -1,7 +1,8 @@
 #pragma once
 // Takes pipelines down to NULL and frees them on a thread of its own, so the
-// user interface never waits on a source that is slow to stop.
-#include "gstreamer/core/gst_core.h"
+// user interface never waits on a source that is slow to stop (a dead HTTP
+// connection can hold the change to NULL for as long as its time-out).
+#include "gstreamer/core/handles.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -11,20 +12,21 @@
 
 namespace varendo::gst {
 
-class PipelineReaper {
+class Teardown {
 public:
-    static PipelineReaper& instance();
+    // The process's one teardown thread, started on first use.
+    static Teardown& instance();
 
     void dispose(Pipeline pipeline);
-    // True once every pipeline handed over so far is gone (or false after timeout).
+    // True once every pipeline handed over so far is gone (false after timeout).
     bool waitIdle(std::chrono::milliseconds timeout);
 
-    ~PipelineReaper();
-    PipelineReaper(const PipelineReaper&) = delete;
-    PipelineReaper& operator=(const PipelineReaper&) = delete;
+    ~Teardown();
+    Teardown(const Teardown&) = delete;
+    Teardown& operator=(const Teardown&) = delete;
 
 private:
-    PipelineReaper();
+    Teardown();
     void run();
 
     std::mutex mutex_;

@@ -1,4 +1,4 @@
-#include "tone_analysis.h"
+#include "sound_analysis.h"
 
 #include <cmath>
 #include <numbers>
@@ -14,14 +14,14 @@ std::vector<int16_t> sineWave(double frequency, double amplitude, std::size_t sa
     return out;
 }
 
-double rms(std::span<const int16_t> samples)
+double rms(std::span<const int16_t> samples, std::size_t skip)
 {
-    if (samples.empty())
+    if (samples.size() <= skip)
         return 0;
     double sum = 0;
-    for (int16_t s : samples)
+    for (int16_t s : samples.subspan(skip))
         sum += double(s) * s;
-    return std::sqrt(sum / double(samples.size()));
+    return std::sqrt(sum / double(samples.size() - skip));
 }
 
 double tonePower(std::span<const int16_t> samples, double frequency, int rate)
@@ -36,7 +36,7 @@ double tonePower(std::span<const int16_t> samples, double frequency, int rate)
         s1 = s0;
     }
     const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
-    // A full-scale sine of amplitude A gives about (A * N / 2)^2; scale to A^2 / 2.
+    // A sine of amplitude A gives about (A * N / 2)^2; scale to its mean square, A^2 / 2.
     const double n = double(samples.size());
     return 2 * power / (n * n);
 }

@@ -1,0 +1,91 @@
+#pragma once
+// One stream or module of the audio library: its pipeline, what its streaming
+// threads report, where it plays and where it is headed.
+//
+// Nothing here waits on GStreamer for long: a seek asked for while a state
+// change or another seek is in flight is held and sent once the pipeline has
+// settled; an internet stream connects while the window goes on, and one that
+// does not start within its time-out ends with the error.
+#include "audio/audio_library.h"
+#include "gstreamer/audio/channel_state.h"
+#include "gstreamer/audio/output_chain.h"
+#include "gstreamer/core/bus_bridge.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+namespace varendo::gst {
+
+class AudioChannel {
+public:
+    enum class Play { Stopped, Playing, Paused };
+    enum class Kind { Stream, Module, Internet };
+
+    AudioChannel(Kind kind, std::uint32_t rate);
+    ~AudioChannel(); // the pipeline is taken down off this thread
+    AudioChannel(const AudioChannel&) = delete;
+    AudioChannel& operator=(const AudioChannel&) = delete;
+
+    // Builds the output and returns the builder for the source in front of it.
+    bool buildOutput(const OutputSpec& spec);
+    BinBuilder& builder() { return build_; }
+    GstElement* addDecoder();
+    const std::shared_ptr<ChannelState>& state() const { return state_; }
+    const OutputChain& output() const { return output_; }
+
+    // Starts the pre-roll; false when the pipeline refuses at once.
+    bool open();
+    // Waits at most timeoutMs for the pre-roll; false when it failed (true when
+    // it is still under way or done).
+    bool waitOpened(int timeoutMs);
+    // Ends the channel with why unless it has started by then.
+    void failUnlessStartedWithin(int timeoutMs, const QString& why);
+
+    bool isModule() const { return kind_ == Kind::Module; }
+    bool isInternet() const { return kind_ == Kind::Internet; }
+
+    bool play(bool outputHeld);
+    bool pause();
+    bool resume(bool outputHeld);
+    void stop();
+    // Holds or restarts the output of a playing channel.
+    void hold(bool held);
+
+    std::uint64_t length();
+    std::uint64_t position();
+    bool seek(std::uint64_t bytes);
+
+    AudioLibrary::Activity activity();
+    QString error();
+
+    std::uint32_t rate() const { return rate_; }
+    int bandsUsed = 0;
+
+private:
+    bool setState(GstState state);
+    bool busy() const;
+    // Sends what waited for the pipeline to settle and reads what it now knows.
+    void settle();
+    void onMessage(GstMessage* message);
+    void onTap(GstMessage* message);
+    void release();
+
+    const Kind kind_;
+    const std::uint32_t rate_;
+    std::shared_ptr<ChannelState> state_ = std::make_shared<ChannelState>();
+    Pipeline pipeline_;
+    BinBuilder build_;
+    BusBridge bus_;
+    OutputChain output_;
+    QTimer startLimit_;
+    Play play_ = Play::Stopped;
+    bool started_ = false; // pre-rolled at least once
+    std::uint64_t lengthBytes_ = AudioLibrary::kNoValue;
+    std::uint64_t lastPosition_ = 0;
+    std::optional<std::uint64_t> pendingSeek_; // waits for the pipeline to settle
+    std::optional<std::uint64_t> seekingTo_;   // sent, not yet done
+};
+
+} // namespace varendo::gst

@@ -30,10 +30,10 @@ void TFilterGraph::setActive(bool on)
         return;
     if (on) {
         if (!factory_)
-            throw varendo::VarendoError(QStringLiteral("No media framework is available for video playback."));
+            throw varendo::VarendoError(QStringLiteral("没有可用于播放视频的媒体组件。"));
         engine_ = factory_();
         if (!engine_)
-            throw varendo::VarendoError(QStringLiteral("The media framework could not be started."));
+            throw varendo::VarendoError(QStringLiteral("视频播放组件无法启动。"));
         applyVolume();
         connectEngine();
         pushVideoArea();
@@ -91,7 +91,7 @@ void TFilterGraph::clearGraph()
 bool TFilterGraph::renderFile(const QString& path)
 {
     if (!engine_) {
-        lastError_ = QStringLiteral("The media graph is not active.");
+        lastError_ = QStringLiteral("视频播放组件尚未启动。");
         return false;
     }
     if (videoWindow_)

@@ -192,9 +192,9 @@ void AudioChannel::settle()
             release();
         return;
     }
-    if (!started_ || busy())
+    if (!started_)
         return;
-    seekingTo_.reset();
+    // The length is there from the first pre-roll on, whatever is under way now.
     if (lengthBytes_ == AudioLibrary::kNoValue && !isInternet()) {
         gint64 ns = -1;
         if (!gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &ns))
@@ -202,6 +202,9 @@ void AudioChannel::settle()
         if (ns >= 0)
             lengthBytes_ = nsToBytes(ns, rate_);
     }
+    if (busy())
+        return;
+    seekingTo_.reset();
     if (pendingSeek_) {
         const std::uint64_t bytes = *pendingSeek_;
         pendingSeek_.reset();

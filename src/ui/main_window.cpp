@@ -42,6 +42,7 @@ void TForm1::connectHandlers()
 {
     connect(X1, &QAction::triggered, this, [this] { w.messages.guarded([this] { X1Click(X1); }); });
     connectLessonHandlers();
+    connectPlaybackHandlers();
     connectStudyHandlers();
 }
 

@@ -324,7 +324,7 @@ void TForm1::createPopupMenus()
     B1 = menuItem(pm4, QStringLiteral("笔记管理(&B)"));
     L1 = menuItem(pm4, QStringLiteral("学习进度(&L)"));
     N11 = pm4->addSeparator();
-    R2 = menuItem(pm4, QStringLiteral("一句一读模式(&R)"));
+    R2 = checkItem(pm4, QStringLiteral("一句一读模式(&R)"), false);
     R2->setVisible(false);
     N12 = checkItem(pm4, QStringLiteral("显示下句提示(&S)"), true);
     N12->setVisible(false);

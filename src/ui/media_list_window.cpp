@@ -1,5 +1,11 @@
 #include "ui/media_list_window.h"
 
+#include "ui/main_window.h"
+#include "ui/varendo_windows.h"
+
+#include <QFileInfo>
+#include <QToolButton>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
@@ -20,4 +26,41 @@ TForm6::TForm6(varendo::VarendoWindows& windows)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
+}
+
+void TForm6::upnexten(int index)
+{
+    TForm1& f = *w.Form1;
+    const int count = lst1->count();
+    if (count < 2) {
+        f.btup->setEnabled(false);
+        f.btnext->setEnabled(false);
+    } else {
+        f.btup->setEnabled(true);
+        f.btnext->setEnabled(true);
+        if (index <= 0) {
+            f.playListIndex = 0;
+            f.btup->setEnabled(false);
+        }
+        if (index >= count - 1) {
+            f.playListIndex = count - 1;
+            f.btnext->setEnabled(false);
+        }
+    }
+    f.playListCount = count;
+}
+
+void TForm6::playlstitem(int index)
+{
+    TForm1& f = *w.Form1;
+    if (lst1->count() == 0 || index < 0 || index >= lst1->count()) {
+        f.btup->setEnabled(false);
+        f.btnext->setEnabled(false);
+        return;
+    }
+    const QString path = lst1->item(index)->text();
+    if (QFileInfo::exists(path))
+        f.playopenfiles(path);
+    else
+        w.messages.ShowMessage(QStringLiteral("文件：") + path.trimmed() + QStringLiteral("不存在！"));
 }

@@ -13,5 +13,11 @@ public:
     varendo::VarendoWindows& w;
 
     QTreeWidget* tv1 = nullptr;
-    QListWidget* lst1 = nullptr;
+    QListWidget* lst1 = nullptr; // the play list, checkable entries of full paths
+
+    // Enables the main window's previous and next buttons by the entry's place
+    // in the play list, and records where it plays and how many there are.
+    void upnexten(int index);
+    // Plays the play-list entry at index; outside the list, previous and next go off.
+    void playlstitem(int index);
 };

@@ -325,7 +325,9 @@ TEST(Startup, AStartLessonNumberThatIsNotANumberKeepsItsBookAndALessonThatLoads)
     // Play loads what is selected.
     f->getkcnr();
     EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3a  odd\n");
-    EXPECT_EQ(folder.messages.size(), 1);
+    // This folder has no media: the lesson's file and the fallback are reported missing.
+    ASSERT_EQ(folder.messages.size(), 3);
+    EXPECT_TRUE(folder.messages[1].startsWith("此课程媒体文件：")) << folder.messages[1].toStdString();
 }
 
 TEST(Startup, SettingsThatDoNotReadKeepTheirDefaultsAndAreReported)

@@ -128,6 +128,10 @@ void TLessonsPart::getkcnr()
         form_.w.Form6->hide();
     if (rzchcklst1->currentIndex() < 0)
         throw VarendoError(QStringLiteral("没有选中的课程：这一册还没有课程。"));
+    // A lesson chosen after a file was opened directly plays as a lesson again,
+    // in the player the last file used.
+    if (form_.rg1->ItemIndex() == -1)
+        form_.rg1->SetItemIndex(form_.playMode == QLatin1String("mp3") ? 1 : 0);
     const QString lesson = lessonNumberOf(rzchcklst1->currentText());
     const QString book = QString::number(cbb1->currentIndex() + 1);
     const QString path = getkcs(book, lesson);

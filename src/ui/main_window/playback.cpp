@@ -1,13 +1,651 @@
-// Playing a lesson's or an opened file's media.
+// Playing a lesson's or an opened file's media: the tool bar, the mode switch,
+// the volume, the position display, sentence tracking and the end of a file.
 #include "ui/main_window.h"
 
 #include "audio/audio_object.h"
+#include "common/timing_line.h"
+#include "playback/media_graph.h"
+#include "playback/position_track_bar.h"
+#include "playback/sentence_tracking.h"
+#include "ui/event_hook.h"
+#include "ui/floating_bar.h"
+#include "ui/media_list_window.h"
+#include "ui/radio_group.h"
+#include "ui/varendo_windows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSlider>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <functional>
+#include <QToolButton>
+
+using namespace varendo;
+using varendo::playback::EndStep;
+
+namespace {
+
+constexpr QChar kCr(13);
+
+QString playingHint(const QString& path)
+{
+    return QStringLiteral("正在播放:") + path;
+}
+
+// "desc|*.a;*.b|desc2|*.c" as Qt's "desc (*.a *.b);;desc2 (*.c)".
+QString qtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        result << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '))
+                      + QLatin1Char(')');
+    return result.join(QStringLiteral(";;"));
+}
+
+// Hands every key released in a window to a handler once, before the control
+// it is meant for sees it.
+class KeyPreview final : public QObject {
+public:
+    KeyPreview(QWidget* window, std::function<void(QKeyEvent*)> handler)
+        : QObject(window), window_(window), handler_(std::move(handler))
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyRelease || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        // An event not taken by its control travels up to the window through
+        // each parent: the first stop is where it is handled.
+        const bool travelling =
+            event == lastEvent_ && lastReceiver_ && widget != lastReceiver_ && widget->isAncestorOf(lastReceiver_);
+        lastEvent_ = event;
+        lastReceiver_ = widget;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!travelling && !key->isAutoRepeat() && widget->window() == window_)
+            handler_(key);
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    std::function<void(QKeyEvent*)> handler_;
+    const QEvent* lastEvent_ = nullptr;
+    QPointer<QWidget> lastReceiver_;
+};
+
+} // namespace
 
 TPlaybackPart::~TPlaybackPart() = default;
 
+bool TPlaybackPart::videoMode() const
+{
+    return playMode == QLatin1String("video");
+}
+
+void TPlaybackPart::connectPlaybackHandlers()
+{
+    const MessageBoxes& boxes = form_.w.messages;
+    auto on = [&](QToolButton* button, void (TPlaybackPart::*handler)(QObject*)) {
+        QObject::connect(button, &QToolButton::clicked, &form_,
+                         [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
+    };
+    on(btPlay, &TPlaybackPart::btPlayClick);
+    on(btPause, &TPlaybackPart::btPauseClick);
+    on(btStop, &TPlaybackPart::btStopClick);
+    on(btnext, &TPlaybackPart::btnextClick);
+    on(btup, &TPlaybackPart::btupClick);
+    QObject::connect(rg1, &TRadioGroup::Click, &form_, [this, &boxes] { boxes.guarded([this] { rg1Click(rg1); }); });
+    QObject::connect(SoundLevel, &QSlider::valueChanged, &form_,
+                     [this, &boxes] { boxes.guarded([this] { SoundLevelChange(SoundLevel); }); });
+    onEvent(SoundLevel, QEvent::KeyRelease, [this, &boxes](QEvent* event) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        boxes.guarded([this, key] { SoundLevelKeyUp(SoundLevel, key); });
+        return false;
+    });
+    // The slider's own arrow keys would move it by its own step: the key-up rules decide instead.
+    onEvent(SoundLevel, QEvent::KeyPress, [](QEvent* event) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Up || key == Qt::Key_Down;
+    });
+    for (auto [item, handler] : {std::pair{O1, &TPlaybackPart::O1Click}, std::pair{form_.F4, &TPlaybackPart::F4Click},
+                                 std::pair{C3, &TPlaybackPart::C3Click}, std::pair{R2, &TPlaybackPart::R2Click},
+                                 std::pair{N12, &TPlaybackPart::N12Click}}) {
+        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item, handler] {
+            // Check items flip their own marks in their handlers: undo Qt's flip first.
+            if (item->isCheckable())
+                item->setChecked(!item->isChecked());
+            boxes.guarded([&] { (this->*handler)(item); });
+        });
+    }
+    QObject::connect(tmr1, &QTimer::timeout, &form_, [this, &boxes] { boxes.guarded([this] { tmr1Timer(tmr1); }); });
+    QObject::connect(dstrckbr1, &TDSTrackBar::timer, &form_, [this, &boxes](qint64 current, qint64 duration) {
+        boxes.guarded([&] { dstrckbr1Timer(current, duration); });
+    });
+    QObject::connect(dstrckbr1, &QAbstractSlider::valueChanged, &form_,
+                     [this, &boxes] { boxes.guarded([this] { dstrckbr1Change(dstrckbr1); }); });
+    QObject::connect(dstrckbr1, &TDSTrackBar::keyUp, &form_,
+                     [this, &boxes](int key, Qt::KeyboardModifiers modifiers) {
+                         boxes.guarded([&] { dstrckbr1KeyUp(dstrckbr1, key, modifiers); });
+                     });
+    // Key preview: the window sees every key released in it before the focused control.
+    new KeyPreview(&form_, [this, &boxes](QKeyEvent* key) {
+        boxes.guarded([&] { FormKeyUp(&form_, key->key(), key->modifiers()); });
+    });
+}
+
+// ---- Starting a lesson or a file
+
 void TPlaybackPart::playvarendo(const QString& path, int how)
 {
-    // The lesson's media path arrives here; the players take it up once they are wired in.
-    Q_UNUSED(path);
-    Q_UNUSED(how);
+    openFileMode = false;
+    QString file = path;
+    if (!QFileInfo::exists(file)) {
+        form_.w.messages.ShowMessage(QStringLiteral("此课程媒体文件：") + file + QStringLiteral("不存在!") + kCr
+                                     + QStringLiteral("暂时打开第一册第一课播放!") + kCr
+                                     + QStringLiteral("请检查目录中是否有此文件或下载后再试."));
+        file = rg1->ItemIndex() == 0
+                   ? form_.videoDir.trimmed() + QStringLiteral("/Book1-001.rm")
+                   : form_.audioDir.trimmed() + QStringLiteral("/1/001&002－Excuse Me.mp3");
+    }
+    const bool exists = QFileInfo::exists(file);
+    if (videoMode()) {
+        audioPlayer->Stop();
+        tmr1->stop();
+        if (!fltrgrph1->active())
+            fltrgrph1->setActive(true);
+        fltrgrph1->clearGraph();
+        if (exists) {
+            fltrgrph1->renderFile(file);
+            try {
+                if (how == 1)
+                    fltrgrph1->play();
+                SoundLevel->setValue(fltrgrph1->volume());
+                btenok(file);
+            } catch (...) {
+                btdisall();
+            }
+        } else {
+            btdisall();
+            form_.w.messages.ShowMessage(QStringLiteral("媒体文件:") + file + QStringLiteral("不存在!"));
+        }
+        return;
+    }
+    if (!exists) {
+        btdisall();
+        form_.w.messages.ShowMessage(QStringLiteral("媒体文件:") + file + QStringLiteral("不存在!"));
+        return;
+    }
+    try {
+        audioPlayer->LoadAndPlay({file});
+        audioPlayer->Play(audioPlayer->GetFileName());
+        tmr1->start();
+        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+        btenok(file);
+    } catch (...) {
+        btdisall();
+    }
+}
+
+void TPlaybackPart::playopenfiles(const QString& chosen)
+{
+    for (QPlainTextEdit* pane : {form_.rzm1, form_.rzm2, form_.rzm3, form_.mmo1})
+        pane->clear();
+    rg1->SetItemIndex(-1);
+    form_.C1Click(nullptr);
+    openFileMode = true;
+    const QString path = chosen.trimmed();
+    form_.rzm1->setPlainText(path);
+
+    QFile lyrics(playback::lyricsPathFor(path));
+    const bool hasLyrics = lyrics.exists() && lyrics.open(QIODevice::ReadOnly);
+    if (hasLyrics) {
+        timingList = playback::decodeLyrics(lyrics.readAll());
+        QStringList shown;
+        for (const QString& line : timingList)
+            shown << stripTags(line);
+        form_.mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        form_.mmo1->setPlainText(shown.join(QLatin1Char('\n')));
+        R2->setVisible(true);
+        N12->setVisible(true);
+        N12->setChecked(true);
+    } else {
+        timingList.clear();
+        N12->setVisible(false);
+        N12->setChecked(false);
+        R2->setVisible(false);
+    }
+
+    const bool mp3 = QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
+    if (!mp3) {
+        audioPlayer->Stop();
+        playMode = QStringLiteral("video");
+        if (!fltrgrph1->active())
+            fltrgrph1->setActive(true);
+        fltrgrph1->clearGraph();
+        fltrgrph1->renderFile(path);
+        fltrgrph1->play();
+        if (hasLyrics)
+            tmr1->start();
+        else
+            tmr1->stop();
+        btPlay->setEnabled(false);
+        for (QWidget* c : std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb,
+                                                         form_.btFullScreen, form_.btretu})
+            c->setEnabled(true);
+        SoundLevel->setValue(fltrgrph1->volume());
+    } else {
+        playMode = QStringLiteral("mp3");
+        if (fltrgrph1->active()) {
+            fltrgrph1->stop();
+            fltrgrph1->clearGraph();
+            fltrgrph1->setActive(false);
+        }
+        audioPlayer->Stop();
+        audioPlayer->LoadAndPlay({path});
+        audioPlayer->Play(audioPlayer->GetFileName());
+        tmr1->start();
+        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+        btPlay->setEnabled(false);
+        for (QWidget* c :
+             std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu})
+            c->setEnabled(true);
+    }
+    dstrckbr1->setToolTip(playingHint(path));
+
+    // The play list: the entry of this file is checked, added when missing.
+    QListWidget* list = form_.w.Form6->lst1;
+    int found = -1;
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        if (found < 0 && item->text().trimmed() == path)
+            found = i;
+    }
+    if (found < 0) {
+        auto* item = new QListWidgetItem(path, list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        found = list->count() - 1;
+    }
+    list->setCurrentRow(found);
+    list->item(found)->setCheckState(Qt::Checked);
+    playListIndex = found;
+    form_.w.Form6->upnexten(playListIndex);
+}
+
+void TPlaybackPart::btenok(const QString& path)
+{
+    btPlay->setEnabled(false);
+    for (QWidget* c : std::initializer_list<QWidget*>{btStop, btPause, form_.btFullScreen, btup, btnext, SoundLevel,
+                                                     form_.btna, form_.btnb, form_.btretu})
+        c->setEnabled(true);
+    QComboBox* lessons = form_.rzchcklst1;
+    // A list of one lesson is both first and last: neither button steps outside it.
+    if (lessons->currentIndex() == 0) {
+        btup->setEnabled(false);
+        btnext->setEnabled(lessons->count() > 1);
+    }
+    if (lessons->currentIndex() == lessons->count() - 1) {
+        btup->setEnabled(lessons->count() > 1);
+        btnext->setEnabled(false);
+    }
+    dstrckbr1->setToolTip(playingHint(path));
+}
+
+void TPlaybackPart::btdisall()
+{
+    for (QWidget* c : std::initializer_list<QWidget*>{btPlay, btStop, btPause, form_.btFullScreen, btup, btnext,
+                                                     form_.btna, form_.btnb, form_.btretu, SoundLevel})
+        c->setEnabled(false);
+}
+
+// ---- Tool bar
+
+void TPlaybackPart::btPlayClick(QObject*)
+{
+    try {
+        if (videoMode()) {
+            if (fltrgrph1->state() == TFilterGraph::State::Stopped
+                || fltrgrph1->state() == TFilterGraph::State::Uninitialised) {
+                if (rg1->ItemIndex() == 0)
+                    form_.getkcnr();
+                else if (QFileInfo::exists(form_.rzm1->toPlainText()))
+                    playopenfiles(form_.rzm1->toPlainText());
+            } else {
+                fltrgrph1->play();
+            }
+        } else {
+            if (audioPlayer->State == TAudioEngine::StatePaused)
+                audioPlayer->Resume();
+            else
+                audioPlayer->Play(audioPlayer->GetFileName());
+            if (!tmr1->isActive())
+                tmr1->start();
+            form_.repeatOn = false;
+        }
+        btPlay->setEnabled(false);
+        for (QWidget* c :
+             std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu})
+            c->setEnabled(true);
+    } catch (...) {
+        // Play that cannot start leaves things as they were, without a word.
+    }
+}
+
+void TPlaybackPart::btPauseClick(QObject*)
+{
+    if (videoMode())
+        fltrgrph1->pause();
+    else
+        audioPlayer->Pause();
+    tmr1->stop();
+    btPlay->setEnabled(true);
+    for (QWidget* c : std::initializer_list<QWidget*>{btPause, form_.btna, form_.btnb, form_.btretu})
+        c->setEnabled(false);
+}
+
+void TPlaybackPart::btStopClick(QObject*)
+{
+    if (videoMode())
+        fltrgrph1->stop();
+    else
+        audioPlayer->Stop();
+    btPlay->setEnabled(true);
+    for (QWidget* c : std::initializer_list<QWidget*>{btPause, btStop, form_.btna, form_.btnb, form_.btretu, SoundLevel})
+        c->setEnabled(false);
+    tmr1->stop();
+    form_.repeatOn = false;
+}
+
+void TPlaybackPart::stopPlayer()
+{
+    if (videoMode())
+        fltrgrph1->stop();
+    else
+        audioPlayer->Stop();
+    tmr1->stop();
+}
+
+void TPlaybackPart::stepTo(bool next)
+{
+    stopPlayer();
+    if (rg1->ItemIndex() == -1) {
+        playListIndex += next ? 1 : -1;
+        form_.w.Form6->playlstitem(playListIndex);
+        return;
+    }
+    QComboBox* lessons = form_.rzchcklst1;
+    const int at = lessons->currentIndex() + (next ? 1 : -1);
+    if (at < 0 || at >= lessons->count())
+        return;
+    lessons->setCurrentIndex(at);
+    if (next && at == lessons->count() - 1) {
+        btup->setEnabled(true);
+        btnext->setEnabled(false);
+    }
+    if (!next && at == 0) {
+        btup->setEnabled(false);
+        btnext->setEnabled(true);
+    }
+    form_.rzchcklst1Change(lessons);
+}
+
+void TPlaybackPart::btnextClick(QObject*)
+{
+    stepTo(true);
+}
+
+void TPlaybackPart::btupClick(QObject*)
+{
+    stepTo(false);
+}
+
+void TPlaybackPart::rg1Click(QObject*)
+{
+    if (form_.w.Form6->isVisible())
+        form_.w.Form6->hide();
+    form_.C1Click(nullptr);
+    try {
+        if (rg1->ItemIndex() != 0) {
+            playMode = QStringLiteral("mp3");
+            fltrgrph1->stop();
+            fltrgrph1->setActive(false);
+            R2->setVisible(true);
+            N12->setVisible(true);
+            N12->setChecked(true);
+        } else {
+            tmr1->stop();
+            R2->setVisible(false);
+            R2->setChecked(false);
+            N12->setVisible(false);
+            N12->setChecked(false);
+            playMode = QStringLiteral("video");
+            audioPlayer->Stop();
+        }
+        form_.rzchcklst1Change(form_.rzchcklst1);
+    } catch (...) {
+        // A mode that cannot start its lesson is left as it is, without a word.
+    }
+}
+
+void TPlaybackPart::SoundLevelChange(QObject*)
+{
+    const int level = SoundLevel->value();
+    if (videoMode())
+        fltrgrph1->setVolume(level);
+    else
+        audioPlayer->SetVolume(level / 100);
+    SoundLevel->setToolTip(QStringLiteral("音量:") + QString::number(level / 100));
+}
+
+void TPlaybackPart::SoundLevelKeyUp(QObject*, int key)
+{
+    if (key == Qt::Key_Up && SoundLevel->value() < SoundLevel->maximum())
+        SoundLevel->setValue(SoundLevel->value() + 100);
+    else if (key == Qt::Key_Down && SoundLevel->value() > SoundLevel->minimum())
+        SoundLevel->setValue(SoundLevel->value() - 100);
+}
+
+void TPlaybackPart::O1Click(QObject*)
+{
+    const QString chosen =
+        QFileDialog::getOpenFileName(&form_, QStringLiteral("打开"), QString(), qtFileFilter(mediaFilter));
+    if (chosen.isEmpty())
+        return;
+    // Relative names ("rec.rec", "play.lst") are the program folder's.
+    QDir::setCurrent(form_.appDir);
+    if (QFileInfo::exists(chosen))
+        playopenfiles(chosen);
+}
+
+void TPlaybackPart::F4Click(QObject* sender)
+{
+    O1Click(sender);
+}
+
+// The three reading modes only change their marks; the ticks read them.
+void TPlaybackPart::C3Click(QObject*)
+{
+    C3->setChecked(!C3->isChecked());
+}
+
+void TPlaybackPart::R2Click(QObject*)
+{
+    R2->setChecked(!R2->isChecked());
+}
+
+void TPlaybackPart::N12Click(QObject*)
+{
+    N12->setChecked(!N12->isChecked());
+}
+
+// ---- Position display and sentence tracking
+
+void TPlaybackPart::dstrckbr1Timer(qint64 currentMs, qint64 durationMs)
+{
+    form_.StatusBar->setText(playback::statusText(currentMs, durationMs));
+    form_.repeatCheckVideoTick();
+    // A duration not known yet makes no end.
+    if (dstrckbr1->maximum() <= 0 || dstrckbr1->value() < dstrckbr1->maximum())
+        return;
+    if (C3->isChecked())
+        continueAtEnd(true);
+    else
+        btStopClick(nullptr);
+}
+
+void TPlaybackPart::followAudioLength()
+{
+    if (dstrckbr1->maximum() <= 0 && !audioPlayer->IsOpening())
+        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+}
+
+void TPlaybackPart::tmr1Timer(QObject* sender)
+{
+    const bool mp3 = !videoMode();
+    if (mp3) {
+        followAudioLength();
+        trackMovedByProgram = true;
+        dstrckbr1Change(sender);
+        trackMovedByProgram = false;
+        // A file still opening has no length yet, so no end either.
+        if (!videoMode() && !audioPlayer->IsOpening()
+            && audioPlayer->GetPosition() >= audioPlayer->GetLength() - 50)
+            btStopClick(nullptr);
+    }
+    form_.repeatCheckTimerTick();
+    markSpokenSentence();
+}
+
+void TPlaybackPart::dstrckbr1Change(QObject* sender)
+{
+    if (form_.w.Form7->isVisible())
+        return;
+    const bool mp3 = !videoMode();
+    if (sender != dstrckbr1 && mp3) {
+        try {
+            dstrckbr1->setValue(audioPlayer->GetPosition() / 100);
+            if (dstrckbr1->maximum() > 0 && dstrckbr1->value() >= dstrckbr1->maximum() - 5 && C3->isChecked())
+                continueAtEnd(false);
+        } catch (...) {
+        }
+    }
+    if (sender == dstrckbr1 && !trackMovedByProgram && mp3) {
+        trackMovedByProgram = true;
+        tmr1->stop();
+        try {
+            audioPlayer->SetPosition(dstrckbr1->value() * 100);
+        } catch (...) {
+        }
+        tmr1->start();
+        trackMovedByProgram = false;
+    }
+    if (!videoMode())
+        form_.StatusBar->setText(
+            playback::statusText(qint64(dstrckbr1->value()) * 100, qint64(dstrckbr1->maximum()) * 100));
+}
+
+void TPlaybackPart::continueAtEnd(bool video)
+{
+    const bool opened = rg1->ItemIndex() == -1;
+    switch (playback::continueRule(opened, btnext->isEnabled(), playListCount)) {
+    case EndStep::Next:
+        btnextClick(nullptr);
+        break;
+    case EndStep::Stop:
+        btStopClick(nullptr);
+        break;
+    case EndStep::FirstOfList:
+        if (video)
+            form_.w.Form6->hide();
+        playListIndex = 1;
+        btupClick(nullptr);
+        break;
+    }
+}
+
+void TPlaybackPart::markSpokenSentence()
+{
+    const auto mark = playback::markSentence(playback::statusStamp(form_.StatusBar->text()), timingList,
+                                             lastTimingStamp, form_.mmo1->toPlainText(), N12->isChecked());
+    if (!mark)
+        return;
+    lastTimingStamp = mark->stamp;
+    if (mark->found) {
+        sentenceSelStart = mark->start;
+        sentenceSelLength = mark->length;
+        QTextCursor cursor = form_.mmo1->textCursor();
+        cursor.setPosition(sentenceSelStart);
+        cursor.setPosition(sentenceSelStart + sentenceSelLength, QTextCursor::KeepAnchor);
+        form_.mmo1->setTextCursor(cursor);
+        form_.mmo1->centerCursor();
+        if (openFileMode)
+            form_.rzm3->setPlainText(cursor.selectedText());
+    }
+    if (R2->isChecked())
+        btPauseClick(nullptr);
+}
+
+void TPlaybackPart::seekVideoBy(int seconds)
+{
+    fltrgrph1->seek(dstrckbr1->value() + seconds);
+}
+
+void TPlaybackPart::stepPosition(int key, Qt::KeyboardModifiers modifiers)
+{
+    const int step = modifiers.testFlag(Qt::ControlModifier) ? 10 : 1;
+    if (key == Qt::Key_Left && dstrckbr1->value() >= dstrckbr1->minimum()) {
+        if (videoMode())
+            seekVideoBy(-step);
+        else
+            dstrckbr1->setValue(dstrckbr1->value() - step);
+    } else if (key == Qt::Key_Right && dstrckbr1->value() <= dstrckbr1->maximum()) {
+        if (videoMode())
+            seekVideoBy(step);
+        else
+            dstrckbr1->setValue(dstrckbr1->value() + step);
+    }
+}
+
+void TPlaybackPart::FormKeyUp(QObject*, int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
+    case Qt::Key_Space:
+        if (btPause->isEnabled())
+            btPauseClick(nullptr);
+        else
+            btPlayClick(nullptr);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        stepPosition(key, modifiers);
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        SoundLevelKeyUp(SoundLevel, key);
+        break;
+    default:
+        break;
+    }
+}
+
+void TPlaybackPart::dstrckbr1KeyUp(QObject*, int key, Qt::KeyboardModifiers modifiers)
+{
+    stepPosition(key, modifiers);
 }

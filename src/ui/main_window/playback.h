@@ -4,6 +4,7 @@
 // that follows the playing lesson or file.
 #include "ui/main_window/part.h"
 
+#include <Qt>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -29,7 +30,33 @@ public:
     using TMainWindowPart::TMainWindowPart;
     ~TPlaybackPart();
 
+    // ---- Starting a lesson or a file
     void playvarendo(const QString& path, int how);
+    void playopenfiles(const QString& path);
+    void btenok(const QString& path); // the playing set of controls
+    void btdisall();                  // every control off
+
+    // ---- Tool bar, mode, volume and menus
+    void btPlayClick(QObject* sender);
+    void btPauseClick(QObject* sender);
+    void btStopClick(QObject* sender);
+    void btnextClick(QObject* sender);
+    void btupClick(QObject* sender);
+    void rg1Click(QObject* sender);
+    void SoundLevelChange(QObject* sender);
+    void SoundLevelKeyUp(QObject* sender, int key);
+    void O1Click(QObject* sender);
+    void F4Click(QObject* sender);
+    void C3Click(QObject* sender);
+    void R2Click(QObject* sender);
+    void N12Click(QObject* sender);
+
+    // ---- Position display and sentence tracking
+    void dstrckbr1Timer(qint64 currentMs, qint64 durationMs);
+    void tmr1Timer(QObject* sender);
+    void dstrckbr1Change(QObject* sender);
+    void FormKeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
+    void dstrckbr1KeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
 
     // ---- State
     QString playMode;
@@ -62,4 +89,21 @@ public:
     QTimer* tmr1 = nullptr;
     QAction* O1 = nullptr;                          // file menu: open a file
     QAction *R2 = nullptr, *N12 = nullptr, *C3 = nullptr; // pane menu: reading modes
+
+protected:
+    void connectPlaybackHandlers();
+
+private:
+    bool videoMode() const;
+    // Stops whichever player plays; tmr1 off.
+    void stopPlayer();
+    // The step previous and next take, through lessons or the play list.
+    void stepTo(bool next);
+    // At the end of a file with continuous study on.
+    void continueAtEnd(bool video);
+    // The track bar's maximum from the engine, once a file still opening has a length.
+    void followAudioLength();
+    void markSpokenSentence();
+    void seekVideoBy(int seconds);
+    void stepPosition(int key, Qt::KeyboardModifiers modifiers);
 };

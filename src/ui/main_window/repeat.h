@@ -14,6 +14,13 @@ class TRepeatPart : protected TMainWindowPart {
 public:
     using TMainWindowPart::TMainWindowPart;
 
+    // Clears the stretch: no band, no marks, no repeating.
+    void C1Click(QObject* sender);
+    // The repeat check of the position bar's one-second video tick, and of the
+    // 250 ms tick: at or past the end of the stretch, back to its start.
+    void repeatCheckVideoTick();
+    void repeatCheckTimerTick();
+
     // ---- State
     bool repeatOn = false;
     bool markDragging = false;

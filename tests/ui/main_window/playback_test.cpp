@@ -1,12 +1,22 @@
 #include "program_folder.h"
+#include "test_media.h"
+#include "../../playback/test_media.h"
 
 #include "audio/audio_object.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
+#include "common/gbk_text.h"
 #include "ui/main_window.h"
+#include "ui/radio_group.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
 #include <QGroupBox>
 #include <QImage>
 #include <QTest>
@@ -66,4 +76,165 @@ TEST(MainWindowAudio, TheAudioPlayerPlaysALessonMp3)
     EXPECT_TRUE(QTest::qWaitFor([&] { return f->audioPlayer->GetPosition() >= 500; }, 10000));
     f->audioPlayer->Stop();
     EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StateStopped);
+}
+
+namespace {
+
+// Two audio lessons of book 1, each a tone of a few seconds with two timed sentences.
+struct AudioCourse {
+    explicit AudioCourse(ProgramFolder& folder)
+    {
+        QDir(folder.path()).mkpath(QStringLiteral("mp3/1"));
+        QDir(folder.path()).mkpath(QStringLiteral("video"));
+        QList<LessonRow> rows;
+        for (int n : {1, 3}) {
+            const QString mp3 = QStringLiteral("lesson%1.mp3").arg(n);
+            ok = ok && test::writeTone(folder.file(QStringLiteral("mp3/1/") + mp3), test::Encoding::Mp3, 440, 3.5);
+            LessonRow row;
+            row.book = QStringLiteral("1");
+            row.lesson = QString::number(n);
+            row.title = QStringLiteral("Lesson %1").arg(n);
+            row.text = QStringLiteral("Good morning. Excuse me! Is this your handbag? excuse ME!");
+            row.timing = QStringLiteral("[00:01.20]Excuse me!\r\n[00:02.30]Is this your handbag?");
+            row.audio = mp3;
+            row.video = QStringLiteral("lesson%1.avi").arg(n);
+            rows << row;
+        }
+        folder.writeLessons(rows);
+    }
+    bool ok = true;
+};
+
+QString selected(TForm1* f)
+{
+    return f->mmo1->textCursor().selectedText();
+}
+
+} // namespace
+
+// An audio lesson plays, its spoken sentences are selected as they come, Space
+// pauses and resumes, the arrows seek, and continuous study goes on to the next
+// lesson and stops after the last.
+TEST(Playback, AnAudioLessonIsFollowedSentenceBySentenceToTheEndOfTheBook)
+{
+    ProgramFolder folder;
+    AudioCourse course(folder);
+    ASSERT_TRUE(course.ok);
+    TForm1* f = folder.start().Form1;
+    ASSERT_EQ(f->rzchcklst1->count(), 2);
+    f->rg1->SetItemIndex(1);
+    f->rg1Click(f->rg1);
+    ASSERT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    EXPECT_EQ(f->playMode, "mp3");
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 1");
+    EXPECT_FALSE(f->btPlay->isEnabled());
+    EXPECT_FALSE(f->btup->isEnabled()) << "the first lesson has none before it";
+    EXPECT_TRUE(f->btnext->isEnabled());
+    EXPECT_TRUE(f->dstrckbr1->toolTip().startsWith("正在播放:"));
+
+    // The first sentence is selected at its stamp, at its first occurrence.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selected(f) == "Excuse me!"; }, 8000)) << selected(f).toStdString();
+    EXPECT_EQ(f->sentenceSelStart, int(f->mmo1->toPlainText().indexOf("Excuse me!")));
+    EXPECT_EQ(f->dstrckbr1->maximum(), 35);
+    EXPECT_TRUE(f->StatusBar->text().endsWith("总长: 0:00:03")) << f->StatusBar->text().toStdString();
+
+    // Space pauses, and again resumes.
+    QTest::keyClick(f, Qt::Key_Space);
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePaused);
+    EXPECT_TRUE(f->btPlay->isEnabled());
+    const int held = f->audioPlayer->GetPosition();
+    QTest::qWait(300);
+    EXPECT_NEAR(f->audioPlayer->GetPosition(), held, 20);
+    QTest::keyClick(f, Qt::Key_Space);
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying);
+
+    // Right arrow: a tenth of a second on; with Ctrl, a second.
+    const int before = f->dstrckbr1->value();
+    QTest::keyClick(f, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_GE(f->audioPlayer->GetPosition(), (before + 10) * 100 - 50);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selected(f) == "Is this your handbag?"; }, 8000));
+
+    // Continuous study: the next lesson loads and plays, and the last one stops.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->rzchcklst1->currentIndex() == 1; }, 8000));
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3");
+    EXPECT_TRUE(f->btup->isEnabled());
+    EXPECT_FALSE(f->btnext->isEnabled()) << "the last lesson has none after it";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->btPlay->isEnabled(); }, 10000)) << "the last lesson stops";
+    EXPECT_NE(f->audioPlayer->State, TAudioEngine::StatePlaying);
+    EXPECT_EQ(f->rzchcklst1->currentIndex(), 1);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// Files opened directly: lyrics beside them in GBK or UTF-8, and the play list.
+TEST(Playback, OpenedFilesShowTheirLyricsAndJoinThePlayList)
+{
+    ProgramFolder folder;
+    const QString a = folder.file("a.mp3");
+    const QString b = folder.file("b.mp3");
+    ASSERT_TRUE(test::writeTone(a, test::Encoding::Mp3, 440, 2.0));
+    ASSERT_TRUE(test::writeTone(b, test::Encoding::Mp3, 660, 2.0));
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    ASSERT_TRUE(write(folder.file("a.lrc"), toGbk(QStringLiteral("[00:00.50]你好！\r\n[00:01.00]Goodbye.\r\n"))));
+    ASSERT_TRUE(write(folder.file("b.lrc"), QStringLiteral("[00:01.00]再见。\n").toUtf8()));
+    TForm1* f = folder.start().Form1;
+
+    f->playopenfiles(a);
+    EXPECT_EQ(f->rg1->ItemIndex(), -1);
+    EXPECT_EQ(f->rzm1->toPlainText(), a);
+    EXPECT_EQ(f->mmo1->toPlainText(), "你好！\nGoodbye.");
+    EXPECT_EQ(f->timingList.size(), 2);
+    EXPECT_TRUE(f->R2->isVisible());
+    EXPECT_TRUE(f->N12->isVisible() && f->N12->isChecked());
+    EXPECT_FALSE(f->btnext->isEnabled()) << "a play list of one";
+
+    f->playopenfiles(b);
+    EXPECT_EQ(f->mmo1->toPlainText(), "再见。");
+    EXPECT_EQ(f->playListIndex, 1);
+    EXPECT_TRUE(f->btup->isEnabled());
+    EXPECT_FALSE(f->btnext->isEnabled());
+    // The translation pane shows the sentence reached, for an opened file.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->rzm3->toPlainText() == "再见。"; }, 5000));
+
+    // Back to the first: its entry is checked again, not added twice.
+    f->btupClick(nullptr);
+    EXPECT_EQ(f->rzm1->toPlainText(), a);
+    EXPECT_EQ(f->playListCount, 2);
+    EXPECT_EQ(f->playListIndex, 0);
+    EXPECT_FALSE(f->btup->isEnabled());
+    EXPECT_TRUE(f->btnext->isEnabled());
+
+    // Without lyrics nothing is tracked.
+    const QString c = folder.file("c.mp3");
+    ASSERT_TRUE(test::writeTone(c, test::Encoding::Mp3, 550, 1.0));
+    f->playopenfiles(c);
+    EXPECT_TRUE(f->timingList.isEmpty());
+    EXPECT_FALSE(f->N12->isVisible());
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// A lesson whose video is missing is reported and the first lesson's file plays instead.
+TEST(Playback, AMissingLessonVideoFallsBackToTheFirstLesson)
+{
+    ProgramFolder folder;
+    AudioCourse course(folder);
+    ASSERT_TRUE(course.ok);
+    const QString avi = test::aviFile(3);
+    ASSERT_FALSE(avi.isEmpty());
+    ASSERT_TRUE(QFile::copy(avi, folder.file("video/Book1-001.rm")));
+    TForm1* f = folder.start().Form1;
+    f->btPlayClick(nullptr); // at start, Play loads the selected lesson
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains("暂时打开第一册第一课播放!"));
+    EXPECT_TRUE(f->dstrckbr1->toolTip().endsWith("/video/Book1-001.rm")) << f->dstrckbr1->toolTip().toStdString();
+    EXPECT_TRUE(f->btPause->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->dstrckbr1->maximum() == 3; }, 10000));
+    EXPECT_TRUE(f->StatusBar->text().startsWith("当前: 0:00:0"));
+    f->btPauseClick(nullptr);
+    EXPECT_EQ(f->fltrgrph1->state(), TFilterGraph::State::Paused);
+    QTest::keyClick(f, Qt::Key_Space);
+    EXPECT_EQ(f->fltrgrph1->state(), TFilterGraph::State::Playing);
 }

@@ -20,42 +20,6 @@ namespace {
 // runs (the sink is shared) do not count as ours.
 constexpr double kToneHz = 1373.0;
 
-// Records the null sink's monitor for as long as it lives.
-class MonitorRecording {
-public:
-    bool start()
-    {
-        gst::ensureInitialised();
-        GstElement* source = gst_element_factory_make("pulsesrc", nullptr);
-        if (!source)
-            return false;
-        g_object_set(source, "device", "varendo_null.monitor", nullptr);
-        GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
-        GstElement* resample = gst_element_factory_make("audioresample", nullptr);
-        GstElement* format = gst_element_factory_make("capsfilter", nullptr);
-        gst::CapsPtr caps(gst_caps_from_string("audio/x-raw,format=S16LE,rate=44100,channels=2"));
-        g_object_set(format, "caps", caps.get(), nullptr);
-        GstElement* sink = capture.makeSink();
-        pipeline.reset(gst_pipeline_new(nullptr));
-        gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, resample, format, sink, nullptr);
-        gst_element_link_many(source, convert, resample, format, sink, nullptr);
-        if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-            return false;
-        GstState state = GST_STATE_NULL;
-        gst_element_get_state(pipeline.get(), &state, nullptr, 5 * GST_SECOND);
-        return state == GST_STATE_PLAYING;
-    }
-    // The tone's power in what the monitor carries over the next stretch.
-    double toneOver(int ms)
-    {
-        capture.clear();
-        spinFor(ms);
-        return tonePower(capture.left(), kToneHz, 44100);
-    }
-    Capture capture;
-    gst::Pipeline pipeline;
-};
-
 TEST(SoundOutput, TheEngineIsHeardOnTheDefaultOutput)
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
@@ -71,30 +35,30 @@ TEST(SoundOutput, TheEngineIsHeardOnTheDefaultOutput)
 
     auto lib = gst::createAudioLibrary();
     TAudioObject player(*lib, nullptr);
-    const double before = monitor.toneOver(400);
+    const double before = monitor.toneOver(kToneHz, 400);
 
     player.LoadAndPlay({tone});
     ASSERT_EQ(player.State, TAudioEngine::StatePlaying);
     spinFor(300);
-    const double playing = monitor.toneOver(600);
+    const double playing = monitor.toneOver(kToneHz, 600);
     EXPECT_GT(std::sqrt(playing), 1465.4) << "the tone reaches the sink (its rms, of about 6950 written)";
     EXPECT_GT(playing, 100 * before) << "and it is the tone we played";
 
     player.SetVolume(0);
     spinFor(200);
-    EXPECT_LT(monitor.toneOver(500), playing / 100) << "volume 0 silences the output";
+    EXPECT_LT(monitor.toneOver(kToneHz, 500), playing / 100) << "volume 0 silences the output";
     player.SetVolume(100);
 
     player.Pause();
     spinFor(200);
-    EXPECT_LT(monitor.toneOver(500), playing / 100) << "a paused stream is silent";
+    EXPECT_LT(monitor.toneOver(kToneHz, 500), playing / 100) << "a paused stream is silent";
     player.Resume();
     spinFor(200);
-    EXPECT_GT(monitor.toneOver(400), playing / 4) << "and sounds again when resumed";
+    EXPECT_GT(monitor.toneOver(kToneHz, 400), playing / 4) << "and sounds again when resumed";
 
     ASSERT_TRUE(waitUntil([&] { return player.State == TAudioEngine::StateEnded; }, 15000));
     spinFor(200);
-    EXPECT_LT(monitor.toneOver(400), playing / 100) << "nothing sounds after the end";
+    EXPECT_LT(monitor.toneOver(kToneHz, 400), playing / 100) << "nothing sounds after the end";
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "test_media.h"
 
+#include "event_wait.h"
 #include "launch_line.h"
+#include "sound_analysis.h"
 
 #include <QFile>
 #include <cmath>
@@ -126,6 +128,44 @@ void Capture::clear()
     std::lock_guard lock(mutex_);
     left_.clear();
     ended_ = false;
+}
+
+bool MonitorRecording::start()
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") || !gst::hasElement("pulsesrc"))
+        return false;
+    pipeline_.reset(gst_pipeline_new(nullptr));
+    gst::BinBuilder build(GST_BIN(pipeline_.get()));
+    GstElement* source = build.make("pulsesrc");
+    GstElement* convert = build.make("audioconvert");
+    GstElement* resample = build.make("audioresample");
+    GstElement* format = build.make("capsfilter");
+    GstElement* sink = build.add(capture_.makeSink());
+    if (!build.ok())
+        return false;
+    g_object_set(source, "device", "varendo_null.monitor", nullptr);
+    gst::CapsPtr caps(gst_caps_from_string("audio/x-raw,format=S16LE,rate=44100,channels=2"));
+    g_object_set(format, "caps", caps.get(), nullptr);
+    if (!build.linkChain({source, convert, resample, format, sink})
+        || gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(pipeline_.get(), &state, nullptr, 5 * GST_SECOND);
+    return state == GST_STATE_PLAYING;
+}
+
+double MonitorRecording::toneOver(double frequencyHz, int ms)
+{
+    capture_.clear();
+    spinFor(ms);
+    return tonePower(capture_.left(), frequencyHz, 44100);
+}
+
+double MonitorRecording::levelOver(int ms)
+{
+    capture_.clear();
+    spinFor(ms);
+    return rms(capture_.left());
 }
 
 } // namespace varendo::test

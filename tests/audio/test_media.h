@@ -3,6 +3,8 @@
 // (sound_analysis.h measures it).
 #include "sound_analysis.h"
 
+#include "gstreamer/core/gst_core.h"
+
 #include <QString>
 #include <gst/gst.h>
 #include <cstdint>
@@ -38,6 +40,21 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::int16_t> left_;
     bool ended_ = false;
+};
+
+// Records the test server's null sink monitor (what everything played on the
+// default output sounds like) for as long as it lives.
+class MonitorRecording {
+public:
+    // False when there is no PulseAudio server with the varendo_null sink.
+    bool start();
+    // The power of one frequency, and the rms level, over the next stretch.
+    double toneOver(double frequencyHz, int ms);
+    double levelOver(int ms);
+
+private:
+    Capture capture_;
+    gst::Pipeline pipeline_;
 };
 
 } // namespace varendo::test

@@ -238,3 +238,35 @@ TEST(Playback, AMissingLessonVideoFallsBackToTheFirstLesson)
     QTest::keyClick(f, Qt::Key_Space);
     EXPECT_EQ(f->fltrgrph1->state(), TFilterGraph::State::Playing);
 }
+
+// The demo course as a learner meets it: an audio lesson is heard on the sound
+// output and its spoken sentences are selected in the text.
+TEST(Playback, ADemoLessonIsHeardAndItsSentencesFollowed)
+{
+    const QString demo = QStringLiteral(VARENDO_BINARY_DIR "/varendo/");
+    if (!QFile::exists(demo + "varendo.mdb") || !QFile::exists(demo + "mp3/1/001&002－Excuse Me.mp3"))
+        GTEST_SKIP() << "no demo course laid out (scripts/program-folder.sh)";
+    test::MonitorRecording monitor;
+    if (!monitor.start())
+        GTEST_SKIP() << "no PulseAudio server with the null sink (run ./test.sh)";
+    ProgramFolder folder;
+    ASSERT_TRUE(QFile::copy(demo + "varendo.mdb", folder.file("varendo.mdb")));
+    QDir(folder.path()).mkpath("mp3/1");
+    for (const QString& name : QDir(demo + "mp3/1").entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(demo + "mp3/1/" + name, folder.file("mp3/1/" + name)));
+    TForm1* f = folder.start().Form1;
+    const double silence = monitor.levelOver(300);
+
+    f->rg1->SetItemIndex(1);
+    f->rg1Click(f->rg1);
+    ASSERT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !selected(f).isEmpty(); }, 15000)) << "no sentence was selected";
+    EXPECT_TRUE(f->mmo1->toPlainText().contains(selected(f)));
+    const double speaking = monitor.levelOver(1500);
+    EXPECT_GT(speaking, 200.0) << "the lesson is heard";
+    EXPECT_GT(speaking, 10 * silence);
+
+    if (const QByteArray shot = qgetenv("VARENDO_TEST_SCREENSHOT"); !shot.isEmpty())
+        f->grab().save(QString::fromLocal8Bit(shot));
+    f->btStopClick(nullptr);
+}

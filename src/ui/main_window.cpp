@@ -43,6 +43,7 @@ void TForm1::connectHandlers()
     connect(X1, &QAction::triggered, this, [this] { w.messages.guarded([this] { X1Click(X1); }); });
     connectLessonHandlers();
     connectPlaybackHandlers();
+    connectRepeatHandlers();
     connectStudyHandlers();
 }
 

@@ -1,5 +1,6 @@
 // Time texts, the sentence a tick marks, the end-of-file rule and lyrics files.
 #include "common/gbk_text.h"
+#include "playback/repeat_marks.h"
 #include "playback/sentence_tracking.h"
 
 #include <gtest/gtest.h>
@@ -69,4 +70,25 @@ TEST(Lyrics, BesideTheFileInEitherEncoding)
     EXPECT_EQ(decodeLyrics(QByteArray("\xEF\xBB\xBF") + text.toUtf8()), lines) << "UTF-8 with a byte-order mark";
     EXPECT_EQ(decodeLyrics(text.toUtf8()), lines);
     EXPECT_EQ(decodeLyrics(varendo::toGbk(text)), lines) << "bytes that are no UTF-8 are GBK";
+}
+
+TEST(RepeatMarks, PlacedAndReadBackInBothWindows)
+{
+    using varendo::playback::MarkWindow;
+    // One minute in audio units on the main bar (572 wide) and the floating bar (593).
+    EXPECT_EQ(markLeft(MarkWindow::Main, 572, 600, 200), 194);
+    EXPECT_EQ(markLeft(MarkWindow::Floating, 593, 600, 200), 191);
+    EXPECT_EQ(markValue(MarkWindow::Main, 572, 600, 194), 200);
+    EXPECT_EQ(markValue(MarkWindow::Floating, 593, 600, 191), 200);
+    // 552 / 26 * 13 = 276 exactly; 552 / 26 * 1 = 21.23 → 21; 0.5 steps round away from zero.
+    EXPECT_EQ(markLeft(MarkWindow::Main, 572, 26, 13), 286);
+    EXPECT_EQ(markLeft(MarkWindow::Main, 572, 26, 1), 31);
+    EXPECT_EQ(markLeft(MarkWindow::Floating, 21, 2, 1), 1) << "0.5 rounds up";
+    EXPECT_EQ(markValue(MarkWindow::Main, 572, 26, 31), 1);
+    EXPECT_EQ(markValue(MarkWindow::Main, 572, 600, 10), 0);
+    EXPECT_EQ(markValue(MarkWindow::Main, 572, 600, 4), -7) << "left of the bar's start reads below 0";
+    // No range yet: marks stand at the start and read 0.
+    EXPECT_EQ(markLeft(MarkWindow::Main, 572, 0, 200), 10);
+    EXPECT_EQ(markLeft(MarkWindow::Floating, 593, 0, 200), 0);
+    EXPECT_EQ(markValue(MarkWindow::Main, 572, 0, 300), 0);
 }

@@ -3,6 +3,8 @@
 // above the position bar.
 #include "ui/main_window/part.h"
 
+#include <QPoint>
+#include <Qt>
 #include <QtGlobal>
 
 class QAction;
@@ -14,8 +16,22 @@ class TRepeatPart : protected TMainWindowPart {
 public:
     using TMainWindowPart::TMainWindowPart;
 
+    // Setting the stretch's start and end at the position, and repeating it.
+    void btnaClick(QObject* sender);
+    void btnbClick(QObject* sender);
+    void btretuClick(QObject* sender);
     // Clears the stretch: no band, no marks, no repeating.
     void C1Click(QObject* sender);
+    // Ctrl with the main keyboard's plus or minus key nudges a mark by 10 units.
+    void btnabzKeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
+    void btnbbzKeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
+    // Dragging a mark moves its end of the stretch (it does not seek).
+    void btnabzMouseDown(QObject* sender, Qt::MouseButton button, QPoint at);
+    void btnabzMouseMove(QObject* sender, QPoint at);
+    void btnabzMouseUp(QObject* sender);
+    void btnbbzMouseDown(QObject* sender, Qt::MouseButton button, QPoint at);
+    void btnbbzMouseMove(QObject* sender, QPoint at);
+    void btnbbzMouseUp(QObject* sender);
     // The repeat check of the position bar's one-second video tick, and of the
     // 250 ms tick: at or past the end of the stretch, back to its start.
     void repeatCheckVideoTick();
@@ -35,4 +51,14 @@ public:
     QPushButton* btnbbz = nullptr; // the B mark
     QMenu* pm3 = nullptr;          // on the position bar
     QAction* C1 = nullptr;
+
+protected:
+    void connectRepeatHandlers();
+
+private:
+    // Puts a mark where value sits on the position bar, and shows it.
+    void placeMark(QPushButton* mark, int value);
+    // Marks follow the position bar when the window's layout moves or sizes it.
+    void followBar();
+    void dragMark(QPushButton* mark, QPoint at, bool start);
 };

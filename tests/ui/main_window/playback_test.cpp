@@ -7,12 +7,15 @@
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
 #include "common/gbk_text.h"
+#include "playback/repeat_marks.h"
 #include "ui/main_window.h"
 #include "ui/radio_group.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -82,14 +85,14 @@ namespace {
 
 // Two audio lessons of book 1, each a tone of a few seconds with two timed sentences.
 struct AudioCourse {
-    explicit AudioCourse(ProgramFolder& folder)
+    explicit AudioCourse(ProgramFolder& folder, double seconds = 3.5)
     {
         QDir(folder.path()).mkpath(QStringLiteral("mp3/1"));
         QDir(folder.path()).mkpath(QStringLiteral("video"));
         QList<LessonRow> rows;
         for (int n : {1, 3}) {
             const QString mp3 = QStringLiteral("lesson%1.mp3").arg(n);
-            ok = ok && test::writeTone(folder.file(QStringLiteral("mp3/1/") + mp3), test::Encoding::Mp3, 440, 3.5);
+            ok = ok && test::writeTone(folder.file(QStringLiteral("mp3/1/") + mp3), test::Encoding::Mp3, 440, seconds);
             LessonRow row;
             row.book = QStringLiteral("1");
             row.lesson = QString::number(n);
@@ -269,4 +272,115 @@ TEST(Playback, ADemoLessonIsHeardAndItsSentencesFollowed)
     if (const QByteArray shot = qgetenv("VARENDO_TEST_SCREENSHOT"); !shot.isEmpty())
         f->grab().save(QString::fromLocal8Bit(shot));
     f->btStopClick(nullptr);
+}
+
+namespace {
+
+// Where playback jumped back while a stretch repeated: for each jump, the
+// furthest place before it and the first place after it (milliseconds).
+struct Jumps {
+    QList<qint64> before, after;
+};
+
+template <typename Position>
+Jumps watchJumps(Position position, int ms)
+{
+    Jumps jumps;
+    qint64 last = position();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QTest::qWait(20);
+        const qint64 now = position();
+        if (now < last - 1000) {
+            jumps.before << last;
+            jumps.after << now;
+        }
+        last = now;
+    }
+    return jumps;
+}
+
+} // namespace
+
+// A stretch set with the buttons repeats in audio mode, jumping back at the
+// 250 ms tick that finds it past its end; the marks show it, and the messages
+// say what is wrong with a stretch that cannot repeat.
+TEST(Repeat, AnAudioStretchRepeatsUntilCleared)
+{
+    ProgramFolder folder;
+    AudioCourse course(folder, 8.0);
+    ASSERT_TRUE(course.ok);
+    TForm1* f = folder.start().Form1;
+    f->rg1->SetItemIndex(1);
+    f->rg1Click(f->rg1);
+    TDSTrackBar* bar = f->dstrckbr1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() == 80; }, 5000)) << bar->maximum();
+
+    f->btretuClick(nullptr);
+    ASSERT_EQ(folder.messages, QStringList{"请设置复读起终点！"});
+    // The end set before the start: the stretch is the wrong way round.
+    bar->setValue(10);
+    f->btnbClick(nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000));
+    f->btnaClick(nullptr);
+    f->btretuClick(nullptr);
+    ASSERT_EQ(folder.messages.size(), 2);
+    EXPECT_EQ(folder.messages[1], "请设置正确复读的起终点！");
+    EXPECT_FALSE(f->repeatOn);
+
+    // 1 s to 3 s.
+    bar->setValue(10);
+    f->btnaClick(nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000));
+    f->btnbClick(nullptr);
+    const int start = bar->selStart(), end = bar->selEnd();
+    EXPECT_EQ(start, 10);
+    EXPECT_TRUE(f->btnabz->isVisible() && f->btnbbz->isVisible());
+    EXPECT_EQ(f->btnabz->x(), bar->x() - 1 + playback::markLeft(playback::MarkWindow::Main, bar->width(), 80, start));
+    EXPECT_LT(f->btnabz->x(), f->btnbbz->x());
+    f->btretuClick(nullptr);
+    EXPECT_TRUE(f->repeatOn);
+
+    const Jumps jumps = watchJumps([&] { return qint64(f->audioPlayer->GetPosition()); }, 7500);
+    ASSERT_GE(jumps.after.size(), 3) << "the stretch plays again and again";
+    for (int i = 0; i < jumps.after.size(); ++i) {
+        EXPECT_NEAR(double(jumps.after[i]), start * 100.0, 300.0) << "jump " << i << " lands at A";
+        EXPECT_LE(jumps.before[i], end * 100 + 250 + 60) << "jump " << i << ": at most one tick past B";
+    }
+
+    // Stop ends the repeat and keeps the stretch; clearing removes it.
+    f->btStopClick(nullptr);
+    EXPECT_FALSE(f->repeatOn);
+    EXPECT_EQ(bar->selStart(), start);
+    EXPECT_EQ(bar->selEnd(), end);
+    f->C1Click(nullptr);
+    EXPECT_EQ(bar->selStart(), 0);
+    EXPECT_EQ(bar->selEnd(), 0);
+    EXPECT_FALSE(f->btnabz->isVisible() || f->btnbbz->isVisible());
+}
+
+// In video mode the stretch is in whole seconds and the one-second tick jumps back.
+TEST(Repeat, AVideoStretchRepeatsInWholeSeconds)
+{
+    const QString avi = test::aviFile(10);
+    ASSERT_FALSE(avi.isEmpty());
+    ProgramFolder folder;
+    TForm1* f = folder.start().Form1;
+    f->playopenfiles(avi);
+    TDSTrackBar* bar = f->dstrckbr1;
+    // The bar moves once a second; a busy machine may see it skip one.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 2; }, 8000));
+    f->btnaClick(nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= bar->selStart() + 2; }, 8000));
+    f->btnbClick(nullptr);
+    const qint64 start = bar->selStart() * 1000, end = bar->selEnd() * 1000;
+    f->btretuClick(nullptr);
+    const Jumps jumps = watchJumps([&] { return f->fltrgrph1->currentPositionMs().value_or(0); }, 9000);
+    ASSERT_GE(jumps.after.size(), 3);
+    for (int i = 0; i < jumps.after.size(); ++i) {
+        EXPECT_NEAR(double(jumps.after[i]), double(start), 300.0) << "jump " << i;
+        EXPECT_LE(jumps.before[i], end + 1000 + 60) << "jump " << i << ": at most one tick past B";
+    }
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
 }

@@ -12,39 +12,17 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 
-#include "support/process_cpu.h"
+#include "support/cpu_share.h"
 
-namespace {
-
-void runEventLoop(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Share of one core the event loop's thread and the library's threads use over ms.
-double engineShare(int ms)
-{
-    const double cpu = varendo::bench::selfCpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    runEventLoop(ms);
-    return 100.0 * (varendo::bench::selfCpuSeconds() - cpu) / (double(wall.elapsed()) / 1000.0);
-}
-
-} // namespace
+// Shares measured with the event loop running: the event loop's thread and the
+// library's threads are all counted.
+using varendo::bench::runEventLoop;
+using varendo::bench::selfShareOver;
 
 int main(int argc, char** argv)
 {
@@ -65,7 +43,7 @@ int main(int argc, char** argv)
     auto library = varendo::gst::createAudioLibrary();
     varendo::TAudioObject player(*library, nullptr);
     runEventLoop(500);
-    std::printf("engine idle:              %6.2f %% of one core over %d s\n", engineShare(ms), seconds);
+    std::printf("engine idle:              %6.2f %% of one core over %d s\n", selfShareOver(ms), seconds);
 
     // Opening waits for the file to be ready to play (its length is known at once). The
     // main window opens a lesson twice: LoadAndPlay, then Play from the beginning.
@@ -77,31 +55,17 @@ int main(int argc, char** argv)
     std::printf("engine opening MP3:       %6lld ms the first time (plugins load), %lld ms again\n", first,
                 opening.elapsed());
     runEventLoop(1000); // past the start
-    const double playing = engineShare(ms);
+    const double playing = selfShareOver(ms);
     std::printf("engine playing MP3:       %6.2f %% of one core over %d s (state %d, at %d ms)\n", playing, seconds,
                 player.State, player.GetPosition());
     player.Stop();
-    std::printf("engine stopped, file open: %5.2f %% of one core over %d s\n", engineShare(ms), seconds);
+    std::printf("engine stopped, file open: %5.2f %% of one core over %d s\n", selfShareOver(ms), seconds);
 
-    QProcess gstPlay;
-    gstPlay.start(QStringLiteral("gst-play-1.0"), {QStringLiteral("--no-interactive"), QStringLiteral("-q"), mp3});
-    if (!gstPlay.waitForStarted(5000)) {
-        std::printf("gst-play-1.0 playing MP3: not run (%s)\n", qPrintable(gstPlay.errorString()));
-        return 0;
-    }
-    QThread::msleep(1000);
-    const double before = varendo::bench::processCpuSeconds(gstPlay.processId());
-    QElapsedTimer wall;
-    wall.start();
-    QThread::msleep(ulong(ms));
-    const double after = varendo::bench::processCpuSeconds(gstPlay.processId());
-    const double elapsed = double(wall.elapsed()) / 1000.0;
-    gstPlay.kill();
-    gstPlay.waitForFinished(5000);
-    if (before < 0 || after < 0)
-        std::printf("gst-play-1.0 playing MP3: ended early\n");
+    QString error;
+    const double gstPlay = varendo::bench::gstPlayShare(mp3, 1000, ms, {}, &error);
+    if (gstPlay < 0)
+        std::printf("gst-play-1.0 playing MP3: %s\n", qPrintable(error));
     else
-        std::printf("gst-play-1.0 playing MP3: %6.2f %% of one core over %d s\n", 100.0 * (after - before) / elapsed,
-                    seconds);
+        std::printf("gst-play-1.0 playing MP3: %6.2f %% of one core over %d s\n", gstPlay, seconds);
     return 0;
 }

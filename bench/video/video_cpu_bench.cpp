@@ -10,33 +10,18 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 
-#include "support/process_cpu.h"
+#include "support/cpu_share.h"
+#include "support/paint_counter.h"
 
 namespace {
 
 struct Sample {
     double cpuPercent = 0;
     double framesPerSecond = 0;
-};
-
-// Counts the paints of the widget the video is drawn in.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
 };
 
 Sample playInWidget(const QString& path, int seconds, bool fullScreen)
@@ -54,43 +39,18 @@ Sample playInWidget(const QString& path, int seconds, bool fullScreen)
         if (fullScreen)
             layout.vdwndw1->setFullScreen(true);
         QTest::qWait(2000);  // past the start
-        PaintCounter counter;
+        varendo::bench::PaintCounter counter;
         QWidget* target = fullScreen ? layout.vdwndw1->fullScreenWindow() : layout.vdwndw1;
         target->installEventFilter(&counter);
         QElapsedTimer wall;
         wall.start();
-        const double cpuBefore = varendo::bench::selfCpuSeconds();
-        QTest::qWait(seconds * 1000);
-        const double cpu = varendo::bench::selfCpuSeconds() - cpuBefore;
-        const double elapsed = wall.elapsed() / 1000.0;
+        sample.cpuPercent = varendo::bench::selfShareOver(seconds * 1000);
+        sample.framesPerSecond = counter.paints / (wall.elapsed() / 1000.0);
         target->removeEventFilter(&counter);
-        sample.cpuPercent = 100.0 * cpu / elapsed;
-        sample.framesPerSecond = counter.paints / elapsed;
         layout.vdwndw1->setFullScreen(false);
     }
     varendo::gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
     return sample;
-}
-
-double playWithGstPlay(const QString& path, int seconds)
-{
-    QProcess player;
-    player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    player.start(QStringLiteral("gst-play-1.0"), {QStringLiteral("--no-interactive"), QStringLiteral("-q"), path});
-    if (!player.waitForStarted(10000))
-        return -1.0;
-    QTest::qWait(2000);
-    const double before = varendo::bench::processCpuSeconds(player.processId());
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(seconds * 1000);
-    const double after = varendo::bench::processCpuSeconds(player.processId());
-    const double elapsed = wall.elapsed() / 1000.0;
-    player.kill();
-    player.waitForFinished(5000);
-    if (before < 0 || after < 0)
-        return -1.0;  // ended before the measurement did
-    return 100.0 * (after - before) / elapsed;
 }
 
 } // namespace
@@ -116,7 +76,7 @@ int main(int argc, char** argv)
         std::printf("%-10s %-28s %8.1f %10.1f\n", qPrintable(name), "video window, full screen", full.cpuPercent,
                     full.framesPerSecond);
         std::printf("%-10s %-28s %8.1f %10s\n", qPrintable(name), "gst-play-1.0 (own window)",
-                    playWithGstPlay(path, seconds), "-");
+                    varendo::bench::gstPlayShare(path, 2000, seconds * 1000), "-");
         std::fflush(stdout);
     }
     return 0;

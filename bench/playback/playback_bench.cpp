@@ -1,0 +1,428 @@
+// CPU used, and how long the windows go without answering, while the main window
+// plays the demo course's starting lesson: first as audio with sentence tracking,
+// then as video in the window's 572×465 video area; each beside gst-play-1.0 playing
+// the same file for the same time.
+//
+//   playback_bench [seconds]     (default 10 s per measurement)
+//
+// The windows run on a copy of the program folder the build lays out (build/varendo:
+// the lesson database and its video and mp3 folders; scripts/program-folder.sh makes
+// it when missing), on Qt's offscreen platform unless QT_QPA_PLATFORM names another.
+// Sound goes where the program would send it: run it with ./test.sh's null sink
+// (eval "$(bash scripts/pulse-null-sink.sh)"), else the silent output plays in real
+// time. The sound server's own CPU is not counted, for either player.
+//
+// CPU is user + system time of every thread of the process over wall time, in percent
+// of one core. The longest gap is the most time between two turns of a 10 ms timer on
+// the windows' thread (10 ms when nothing held it up); the timer's own turns are part
+// of the CPU counted. Without a display, gst-play-1.0 cannot open a window: it is given
+// a sink that converts and scales each frame to the size the video area shows it at,
+// as the program's engine does before it paints, and keeps to the clock.
+#include "app/application_setup.h"
+#include "audio/audio_object.h"
+#include "common/varendo_error.h"
+#include "database/lesson_schema.h"
+#include "gstreamer/audio/gst_audio_library.h"
+#include "gstreamer/core/gst_core.h"
+#include "gstreamer/core/teardown.h"
+#include "gstreamer/video/gst_media_engine.h"
+#include "playback/media_graph.h"
+#include "playback/position_track_bar.h"
+#include "playback/video_window.h"
+#include "ui/main_window.h"
+#include "ui/platform_services.h"
+#include "ui/radio_group.h"
+#include "ui/varendo_windows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "support/cpu_share.h"
+#include "support/paint_counter.h"
+
+using namespace varendo;
+using varendo::bench::runEventLoop;
+
+namespace {
+
+// ---- The program folder
+
+bool hasDemoCourse(const QString& folder)
+{
+    const QDir dir(folder);
+    return dir.exists(QString::fromLatin1(db::kDatabaseFileName)) && dir.exists(QStringLiteral("video"))
+        && dir.exists(QStringLiteral("mp3/1"));
+}
+
+bool copyFolder(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator files(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString source = files.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+        const bool copied = files.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target);
+        if (!copied) {
+            std::fprintf(stderr, "cannot copy %s to %s\n", qPrintable(source), qPrintable(target));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Fills folder (with its trailing separator) with the lesson database and the media
+// folders of the build's program folder. The learner's study states the windows write
+// go to the copy.
+bool makeProgramFolder(const QString& folder)
+{
+    const QString built = QStringLiteral(VARENDO_PROGRAM_DIR);
+    if (!hasDemoCourse(built)) {
+        std::printf("laying out %s with scripts/program-folder.sh\n", qPrintable(built));
+        QProcess::execute(QStringLiteral("bash"), {QStringLiteral(VARENDO_SOURCE_DIR "/scripts/program-folder.sh")});
+    }
+    if (!hasDemoCourse(built)) {
+        std::fprintf(stderr, "%s has no demo course (database, video and mp3 folders)\n", qPrintable(built));
+        return false;
+    }
+    const QString database = QString::fromLatin1(db::kDatabaseFileName);
+    if (!QFile::copy(built + QLatin1Char('/') + database, folder + database)
+        || !copyFolder(built + QStringLiteral("/video"), folder + QStringLiteral("video"))
+        || !copyFolder(built + QStringLiteral("/mp3"), folder + QStringLiteral("mp3")))
+        return false;
+    // The settings row names the media folders by their full paths: point them at the
+    // copies, so the lessons play from this folder as they would from a moved one.
+    try {
+        auto con = db::openLessonDatabase(folder + database, folder);
+        con->exec(QStringLiteral("update bookset set 视频文件目录 = ?, 音频文件目录 = ?"),
+                  {folder + QStringLiteral("video"), folder + QStringLiteral("mp3")});
+    } catch (const VarendoError& e) {
+        std::fprintf(stderr, "cannot set the media folders of the copied database: %s\n", qPrintable(e.message()));
+        return false;
+    }
+    return true;
+}
+
+// ---- Measuring
+
+// The longest time between two turns of a 10 ms timer on this thread.
+class LoopGaps : public QObject {
+public:
+    LoopGaps()
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(10);
+        connect(&timer_, &QTimer::timeout, this, [this] { turn(); });
+    }
+
+    void start()
+    {
+        longestNs_ = 0;
+        longestEndNs_ = 0;
+        lastNs_ = 0;
+        clock_.start();
+        timer_.start();
+    }
+
+    // Stops; the longest gap in milliseconds, the time since the last turn included.
+    double stop()
+    {
+        turn();
+        timer_.stop();
+        return double(longestNs_) / 1e6;
+    }
+    // When the longest gap ended, in seconds from the start.
+    double longestAt() const { return double(longestEndNs_) / 1e9; }
+
+private:
+    void turn()
+    {
+        const qint64 now = clock_.nsecsElapsed();
+        if (now - lastNs_ > longestNs_) {
+            longestNs_ = now - lastNs_;
+            longestEndNs_ = now;
+        }
+        lastNs_ = now;
+    }
+
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 lastNs_ = 0;
+    qint64 longestNs_ = 0;
+    qint64 longestEndNs_ = 0;
+};
+
+struct WindowSample {
+    double cpuPercent = -1;
+    double longestGapMs = -1;
+    double longestGapAt = 0; // seconds into the measurement
+    double seconds = 0;
+};
+
+// The windows' CPU share and their event loop's longest gap while they run for ms.
+WindowSample measureWindows(int ms)
+{
+    WindowSample sample;
+    LoopGaps gaps;
+    QElapsedTimer wall;
+    wall.start();
+    gaps.start();
+    sample.cpuPercent = bench::selfShareOver(ms);
+    sample.longestGapMs = gaps.stop();
+    sample.longestGapAt = gaps.longestAt();
+    sample.seconds = double(wall.elapsed()) / 1000.0;
+    return sample;
+}
+
+// Runs the event loop until done() holds or timeoutMs pass; whether it held.
+bool waitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer wall;
+    wall.start();
+    while (!done()) {
+        if (wall.elapsed() >= timeoutMs)
+            return false;
+        runEventLoop(20);
+    }
+    return true;
+}
+
+struct Row {
+    const char* what;
+    WindowSample ours;
+    double gstPlayPercent = -1;
+};
+
+const char* audioStateName(int state)
+{
+    switch (state) {
+    case TAudioEngine::StatePlaying:
+        return "playing";
+    case TAudioEngine::StatePaused:
+        return "paused";
+    case TAudioEngine::StateStopped:
+        return "stopped";
+    default:
+        return "other";
+    }
+}
+
+const char* graphStateName(TFilterGraph::State state)
+{
+    switch (state) {
+    case TFilterGraph::State::Playing:
+        return "playing";
+    case TFilterGraph::State::Paused:
+        return "paused";
+    case TFilterGraph::State::Stopped:
+        return "stopped";
+    case TFilterGraph::State::Uninitialised:
+        break;
+    }
+    return "no file";
+}
+
+QString seconds(qint64 ms)
+{
+    return QString::number(double(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
+}
+
+// The sentence selected in the lesson text changes as tracking marks the spoken ones.
+class SentenceCounter {
+public:
+    explicit SentenceCounter(QPlainTextEdit* text) : text_(text)
+    {
+        connection_ = QObject::connect(text, &QPlainTextEdit::selectionChanged, [this] {
+            const QString selected = text_->textCursor().selectedText();
+            if (!selected.isEmpty() && selected != last_) {
+                last_ = selected;
+                ++marked;
+            }
+        });
+    }
+    ~SentenceCounter() { QObject::disconnect(connection_); }
+    SentenceCounter(const SentenceCounter&) = delete;
+    SentenceCounter& operator=(const SentenceCounter&) = delete;
+
+    int marked = 0;
+
+private:
+    QPlainTextEdit* text_;
+    QString last_;
+    QMetaObject::Connection connection_;
+};
+
+// Switches the playback format as the learner does with the format choice: the
+// selected lesson loads and plays in the other player. How long the switch held the
+// window up, in milliseconds.
+qint64 switchFormat(TForm1* f, int index)
+{
+    QElapsedTimer wall;
+    wall.start();
+    f->rg1->SetItemIndex(index);
+    f->rg1Click(f->rg1);
+    return wall.elapsed();
+}
+
+Row audioLesson(TForm1* f, int ms)
+{
+    Row row{"audio lesson, tracking", {}, -1};
+    const qint64 switching = switchFormat(f, 1);
+    const QString mp3 = f->audioPlayer->GetFileName();
+    std::printf("audio: %s\n", qPrintable(mp3));
+    std::printf("  switch to audio took %lld ms; mode %s, %s, tracking %s\n", switching, qPrintable(f->playMode),
+                audioStateName(f->audioPlayer->State), f->N12->isChecked() ? "on" : "off");
+    if (f->audioPlayer->State != TAudioEngine::StatePlaying) {
+        std::printf("  the lesson did not play\n");
+        return row;
+    }
+    runEventLoop(1000); // past the start
+    SentenceCounter sentences(f->mmo1);
+    const int from = f->audioPlayer->GetPosition();
+    const QString statusFrom = f->StatusBar->text();
+    row.ours = measureWindows(ms);
+    const int to = f->audioPlayer->GetPosition();
+    std::printf("  position %s -> %s of %s (%.1f s measured, longest gap ending %.1f s in), %s\n",
+                qPrintable(seconds(from)), qPrintable(seconds(to)), qPrintable(seconds(f->audioPlayer->GetLength())),
+                row.ours.seconds, row.ours.longestGapAt, audioStateName(f->audioPlayer->State));
+    std::printf("  status \"%s\" -> \"%s\"; %d sentences marked, the last \"%s\"\n", qPrintable(statusFrom),
+                qPrintable(f->StatusBar->text()), sentences.marked,
+                qPrintable(f->mmo1->textCursor().selectedText()));
+    // gst-play-1.0 plays alone.
+    f->btStopClick(nullptr);
+    QString error;
+    row.gstPlayPercent = bench::gstPlayShare(mp3, 1000, ms, {}, &error);
+    if (row.gstPlayPercent < 0)
+        std::printf("  gst-play-1.0: %s\n", qPrintable(error));
+    return row;
+}
+
+// gst-play-1.0's video sink: its own window on a display; without one, frames
+// converted and scaled to the size the video area shows them at, kept to the clock.
+QStringList gstPlayVideoOptions(QSize frame)
+{
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return {};
+    const QString scale = gst::hasElement("videoconvertscale") ? QStringLiteral("videoconvertscale")
+                                                               : QStringLiteral("videoconvert ! videoscale");
+    // The engine's frames are 32-bit BGRx, the format the window paints without converting.
+    return {QStringLiteral("--videosink=%1 ! video/x-raw,format=BGRx,width=%2,height=%3 ! fakesink sync=true")
+                .arg(scale)
+                .arg(frame.width())
+                .arg(frame.height())};
+}
+
+Row videoLesson(TForm1* f, int ms)
+{
+    Row row{"video lesson, 572x465", {}, -1};
+    const qint64 switching = switchFormat(f, 0);
+    // The position bar's tool tip names the file that plays.
+    const QString video = f->dstrckbr1->toolTip().section(QLatin1Char(':'), 1, -1);
+    std::printf("video: %s\n", qPrintable(video));
+    std::printf("  switch to video took %lld ms; mode %s, %s\n", switching, qPrintable(f->playMode),
+                graphStateName(f->fltrgrph1->state()));
+    if (!waitFor([&] { return f->vdwndw1->hasFrame(); }, 10000)) {
+        std::printf("  no picture was shown: %s\n", qPrintable(f->fltrgrph1->lastError()));
+        return row;
+    }
+    runEventLoop(2000); // past the start
+    bench::PaintCounter paints;
+    f->vdwndw1->installEventFilter(&paints);
+    const qint64 from = f->fltrgrph1->currentPositionMs().value_or(-1);
+    const QString statusFrom = f->StatusBar->text();
+    row.ours = measureWindows(ms);
+    f->vdwndw1->removeEventFilter(&paints);
+    const qint64 to = f->fltrgrph1->currentPositionMs().value_or(-1);
+    const QSize frame = f->vdwndw1->frame().image.size();
+    std::printf("  position %s -> %s of %s (%.1f s measured, longest gap ending %.1f s in), %s\n",
+                qPrintable(seconds(from)), qPrintable(seconds(to)),
+                qPrintable(seconds(f->fltrgrph1->durationMs().value_or(-1))), row.ours.seconds,
+                row.ours.longestGapAt, graphStateName(f->fltrgrph1->state()));
+    std::printf("  status \"%s\" -> \"%s\"; frames %dx%d, %.1f paints/s of the video window\n",
+                qPrintable(statusFrom), qPrintable(f->StatusBar->text()), frame.width(), frame.height(),
+                paints.paints / row.ours.seconds);
+    f->btStopClick(nullptr);
+    const QStringList options = gstPlayVideoOptions(frame);
+    std::printf("  gst-play-1.0 video sink: %s\n",
+                options.isEmpty() ? "its own window" : qPrintable(options.first().section(QLatin1Char('='), 1, -1)));
+    QString error;
+    row.gstPlayPercent = bench::gstPlayShare(video, 2000, ms, options, &error);
+    if (row.gstPlayPercent < 0)
+        std::printf("  gst-play-1.0: %s\n", qPrintable(error));
+    return row;
+}
+
+QString percent(double value)
+{
+    return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setUpApplication(app);
+    const int secondsEach = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
+    const int ms = secondsEach * 1000;
+
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    if (!dir.isValid() || !makeProgramFolder(folder))
+        return 1;
+    std::printf("platform %s; sound %s; %d s measured per row\n", qPrintable(QGuiApplication::platformName()),
+                qEnvironmentVariableIsEmpty("PULSE_SERVER") ? "default output (no PULSE_SERVER set)"
+                                                            : qgetenv("PULSE_SERVER").constData(),
+                secondsEach);
+
+    QStringList messages;
+    std::vector<Row> rows;
+    {
+        const auto audio = gst::createAudioLibrary();
+        auto windows = createWindows(folder, {.audio = *audio,
+                                              .mediaEngines = gst::mediaEngineFactory(),
+                                              .wave = {},
+                                              .messages = [&messages](const QString& text, bool) {
+                                                  messages << text;
+                                                  std::fprintf(stderr, "message: %s\n", qPrintable(text));
+                                              }});
+        TForm1* f = windows->Form1;
+        f->show();
+        if (!waitFor([&] { return f->firstShowDone; }, 10000))
+            std::printf("the main window's first show did not run\n");
+        runEventLoop(500);
+        std::printf("lesson: %s %s\n", qPrintable(f->cbb1->currentText()), qPrintable(f->rzchcklst1->currentText()));
+
+        rows.push_back(audioLesson(f, ms));
+        rows.push_back(videoLesson(f, ms));
+        windows.reset();
+    }
+    gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
+
+    std::printf("\n%-24s %10s %14s %17s\n", "what", "our CPU %", "gst-play CPU %", "longest gap ms");
+    for (const Row& row : rows)
+        std::printf("%-24s %10s %14s %17s\n", row.what, qPrintable(percent(row.ours.cpuPercent)),
+                    qPrintable(percent(row.gstPlayPercent)),
+                    qPrintable(row.ours.longestGapMs < 0 ? QStringLiteral("-")
+                                                         : QString::number(row.ours.longestGapMs, 'f', 1)));
+    if (!messages.isEmpty())
+        std::printf("%lld message(s) shown, see above\n", static_cast<long long>(messages.size()));
+    return 0;
+}

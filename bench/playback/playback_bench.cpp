@@ -367,6 +367,73 @@ Row videoLesson(TForm1* f, int ms)
     return row;
 }
 
+// How far past B playback runs before each jump back to A, over 20 loops of a
+// one-second stretch (the ticks decide when to jump, so up to one tick is expected).
+void repeatOvershoot(TForm1* f, bool audio)
+{
+    // Lesson 3: its video can be sought (the first lesson's RealMedia file cannot).
+    f->rzchcklst1->setCurrentIndex(std::min(1, f->rzchcklst1->count() - 1));
+    switchFormat(f, audio ? 1 : 0);
+    TDSTrackBar* bar = f->dstrckbr1;
+    const int unitMs = audio ? 100 : 1000;
+    const int a = audio ? 20 : 2;
+    auto position = [&]() -> qint64 {
+        return audio ? f->audioPlayer->GetPosition() : f->fltrgrph1->currentPositionMs().value_or(0);
+    };
+    // The bar takes the new player's units at its first tick.
+    const int maximum = audio ? f->audioPlayer->GetLength() / 100 : -1;
+    waitFor([&] { return audio ? bar->maximum() == maximum : bar->maximum() > 0 && bar->value() < a; }, 15000);
+    if (!waitFor([&] { return bar->value() >= a; }, 15000)) {
+        std::printf("repeat, %s: the lesson did not reach A\n", audio ? "audio" : "video");
+        return;
+    }
+    f->btnaClick(nullptr);
+    if (!waitFor([&] { return bar->value() >= bar->selStart() + 1000 / unitMs; }, 15000)) {
+        std::printf("repeat, %s: the lesson did not reach B (at %d of %d)\n", audio ? "audio" : "video", bar->value(),
+                    bar->maximum());
+        return;
+    }
+    f->btnbClick(nullptr);
+    const qint64 endMs = qint64(bar->selEnd()) * unitMs;
+    f->btretuClick(nullptr);
+    std::vector<qint64> past;
+    qint64 last = position();
+    QElapsedTimer clock;
+    clock.start();
+    while (past.size() < 20 && clock.elapsed() < 120000) {
+        runEventLoop(5);
+        const qint64 now = position();
+        if (now < last - 500)
+            past.push_back(last - endMs);
+        if (!f->repeatOn)
+            break;
+        static qint64 lastPrint = 0;
+        if (qEnvironmentVariableIsSet("VARENDO_BENCH_TRACE") && clock.elapsed() - lastPrint > 250) {
+            lastPrint = clock.elapsed();
+            std::printf("  %6.2f s: position %lld, bar %d, tmr1 %d, state %d\n", double(clock.elapsed()) / 1000.0, now,
+                        bar->value(), int(f->tmr1->isActive()), audio ? f->audioPlayer->State : int(f->fltrgrph1->state()));
+        }
+        last = now;
+    }
+    const bool wasRepeating = f->repeatOn;
+    const int at = bar->value();
+    f->btStopClick(nullptr);
+    if (past.empty()) {
+        std::printf("repeat, %s: no jump back seen (stretch %d..%d, at %d, %s, %.1f s)\n", audio ? "audio" : "video",
+                    bar->selStart(), bar->selEnd(), at, wasRepeating ? "repeating" : "not repeating",
+                    double(clock.elapsed()) / 1000.0);
+        f->C1Click(nullptr);
+        return;
+    }
+    f->C1Click(nullptr);
+    double sum = 0;
+    for (qint64 p : past)
+        sum += double(p);
+    std::printf("repeat, %s: past B before each jump: mean %.0f ms, worst %lld ms over %zu loops in %.1f s\n",
+                audio ? "audio" : "video", sum / double(past.size()), *std::max_element(past.begin(), past.end()),
+                past.size(), double(clock.elapsed()) / 1000.0);
+}
+
 QString percent(double value)
 {
     return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1);
@@ -412,6 +479,8 @@ int main(int argc, char** argv)
 
         rows.push_back(audioLesson(f, ms));
         rows.push_back(videoLesson(f, ms));
+        repeatOvershoot(f, true);
+        repeatOvershoot(f, false);
         windows.reset();
     }
     gst::Teardown::instance().waitIdle(std::chrono::seconds(10));

@@ -400,6 +400,7 @@ void repeatOvershoot(TForm1* f, bool audio)
     qint64 last = position();
     QElapsedTimer clock;
     clock.start();
+    qint64 lastPrint = 0;
     while (past.size() < 20 && clock.elapsed() < 120000) {
         runEventLoop(5);
         const qint64 now = position();
@@ -407,7 +408,6 @@ void repeatOvershoot(TForm1* f, bool audio)
             past.push_back(last - endMs);
         if (!f->repeatOn)
             break;
-        static qint64 lastPrint = 0;
         if (qEnvironmentVariableIsSet("VARENDO_BENCH_TRACE") && clock.elapsed() - lastPrint > 250) {
             lastPrint = clock.elapsed();
             std::printf("  %6.2f s: position %lld, bar %d, tmr1 %d, state %d\n", double(clock.elapsed()) / 1000.0, now,

@@ -111,9 +111,9 @@ void AudioChannel::release()
     }
 }
 
-bool AudioChannel::buildOutput(const OutputSpec& spec)
+bool AudioChannel::buildOutput(const OutputSettings& settings)
 {
-    if (!output_.build(build_, spec))
+    if (!output_.build(build_, settings))
         return false;
     state_->output = output_.input();
     return true;

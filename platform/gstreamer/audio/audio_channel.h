@@ -29,7 +29,7 @@ public:
     AudioChannel& operator=(const AudioChannel&) = delete;
 
     // Builds the output and returns the builder for the source in front of it.
-    bool buildOutput(const OutputSpec& spec);
+    bool buildOutput(const OutputSettings& settings);
     BinBuilder& builder() { return build_; }
     GstElement* addDecoder();
     const std::shared_ptr<ChannelState>& state() const { return state_; }

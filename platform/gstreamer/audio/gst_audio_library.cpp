@@ -57,9 +57,9 @@ public:
     {
         if (initialised_ || frequency < 1000 || frequency > 192000)
             return false;
-        spec_.rate = frequency;
-        spec_.makeSink = options_.makeSink;
-        spec_.output = options_.makeSink ? Output::Given : device == 0 ? Output::Silent : OutputChain::probe();
+        settings_.rate = frequency;
+        settings_.makeSink = options_.makeSink;
+        settings_.output = options_.makeSink ? Output::Given : device == 0 ? Output::Silent : OutputChain::probe();
         initialised_ = true;
         outputHeld_ = false;
         return true;
@@ -81,8 +81,8 @@ public:
     float SetBufferLength(float seconds) override
     {
         if (std::isfinite(seconds))
-            spec_.bufferSeconds = std::clamp(seconds, 0.01f, 5.0f);
-        return spec_.bufferSeconds;
+            settings_.bufferSeconds = std::clamp(seconds, 0.01f, 5.0f);
+        return settings_.bufferSeconds;
     }
 
     bool SetVolume(std::uint32_t volume) override
@@ -286,8 +286,8 @@ private:
 
     std::unique_ptr<AudioChannel> newChannel(AudioChannel::Kind kind)
     {
-        auto channel = std::make_unique<AudioChannel>(kind, spec_.rate);
-        if (!channel->buildOutput(spec_)) {
+        auto channel = std::make_unique<AudioChannel>(kind, settings_.rate);
+        if (!channel->buildOutput(settings_)) {
             lastError_ = channel->builder().error();
             return nullptr;
         }
@@ -354,7 +354,7 @@ private:
     }
 
     AudioLibraryOptions options_;
-    OutputSpec spec_;
+    OutputSettings settings_;
     bool initialised_ = false;
     bool outputHeld_ = false;
     std::uint32_t volume_ = 100;

@@ -30,11 +30,11 @@ Output OutputChain::probe()
     return Output::Silent;
 }
 
-GstElement* OutputChain::makeSink(BinBuilder& build, const OutputSpec& spec)
+GstElement* OutputChain::makeSink(BinBuilder& build, const OutputSettings& settings)
 {
-    switch (spec.output) {
+    switch (settings.output) {
     case Output::Given:
-        return build.add(spec.makeSink ? spec.makeSink() : nullptr);
+        return build.add(settings.makeSink ? settings.makeSink() : nullptr);
     case Output::Silent: {
         GstElement* sink = build.make("fakesink");
         if (sink)
@@ -45,22 +45,22 @@ GstElement* OutputChain::makeSink(BinBuilder& build, const OutputSpec& spec)
     case Output::Alsa:
         break;
     }
-    GstElement* sink = build.make(spec.output == Output::Pulse ? "pulsesink" : "alsasink");
+    GstElement* sink = build.make(settings.output == Output::Pulse ? "pulsesink" : "alsasink");
     if (sink)
-        g_object_set(sink, "buffer-time", gint64(double(spec.bufferSeconds) * 1e6), nullptr);
+        g_object_set(sink, "buffer-time", gint64(double(settings.bufferSeconds) * 1e6), nullptr);
     return sink;
 }
 
-bool OutputChain::build(BinBuilder& build, const OutputSpec& spec)
+bool OutputChain::build(BinBuilder& build, const OutputSettings& settings)
 {
     GstElement* convert = build.make("audioconvert");
     GstElement* resample = build.make("audioresample");
     GstElement* format = build.make("capsfilter");
     GstElement* volume = build.make("volume");
-    GstElement* sink = makeSink(build, spec);
+    GstElement* sink = makeSink(build, settings);
     if (!sink)
         build.fail(QStringLiteral("没有可用的声音输出。"));
-    if (spec.equalizer && hasElement("equalizer-nbands")) {
+    if (settings.equalizer && hasElement("equalizer-nbands")) {
         equalizer_ = build.make("equalizer-nbands");
         if (equalizer_)
             g_object_set(equalizer_, "num-bands", guint(kBandCapacity), nullptr);
@@ -68,7 +68,7 @@ bool OutputChain::build(BinBuilder& build, const OutputSpec& spec)
     if (!build.ok())
         return false;
     CapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING,
-                                     "interleaved", "rate", G_TYPE_INT, int(spec.rate), "channels", G_TYPE_INT, 2,
+                                     "interleaved", "rate", G_TYPE_INT, int(settings.rate), "channels", G_TYPE_INT, 2,
                                      nullptr));
     g_object_set(format, "caps", caps.get(), nullptr);
     if (!build.linkChain({convert, resample, format, equalizer_, volume, sink}))

@@ -13,7 +13,7 @@ namespace varendo::gst {
 
 enum class Output { Pulse, Alsa, Silent, Given };
 
-struct OutputSpec {
+struct OutputSettings {
     Output output = Output::Silent;
     std::function<GstElement*()> makeSink; // for Output::Given
     std::uint32_t rate = 44100;
@@ -27,7 +27,7 @@ public:
     static constexpr int kBandCapacity = 16;
 
     // Builds the chain into the builder's bin; false (error noted) when an element is missing.
-    bool build(BinBuilder& build, const OutputSpec& spec);
+    bool build(BinBuilder& build, const OutputSettings& settings);
     GstElement* input() const { return input_; }
     bool hasEqualizer() const { return equalizer_ != nullptr; }
 
@@ -42,7 +42,7 @@ public:
     static Output probe();
 
 private:
-    static GstElement* makeSink(BinBuilder& build, const OutputSpec& spec);
+    static GstElement* makeSink(BinBuilder& build, const OutputSettings& settings);
 
     GstElement* input_ = nullptr;     // owned by the pipeline
     GstElement* equalizer_ = nullptr; // null without the plugin

@@ -89,6 +89,12 @@ private:
     QPointer<QWidget> lastReceiver_;
 };
 
+void setEnabledAll(std::initializer_list<QWidget*> controls, bool on)
+{
+    for (QWidget* control : controls)
+        control->setEnabled(on);
+}
+
 } // namespace
 
 TPlaybackPart::~TPlaybackPart() = default;
@@ -245,9 +251,7 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         else
             tmr1->stop();
         btPlay->setEnabled(false);
-        for (QWidget* c : std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb,
-                                                         form_.btFullScreen, form_.btretu})
-            c->setEnabled(true);
+        setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btFullScreen, form_.btretu}, true);
         SoundLevel->setValue(fltrgrph1->volume());
     } else {
         playMode = QStringLiteral("mp3");
@@ -262,9 +266,7 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         tmr1->start();
         dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
         btPlay->setEnabled(false);
-        for (QWidget* c :
-             std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu})
-            c->setEnabled(true);
+        setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu}, true);
     }
     dstrckbr1->setToolTip(playingHint(path));
 
@@ -292,9 +294,8 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
 void TPlaybackPart::btenok(const QString& path)
 {
     btPlay->setEnabled(false);
-    for (QWidget* c : std::initializer_list<QWidget*>{btStop, btPause, form_.btFullScreen, btup, btnext, SoundLevel,
-                                                     form_.btna, form_.btnb, form_.btretu})
-        c->setEnabled(true);
+    setEnabledAll({btStop, btPause, form_.btFullScreen, btup, btnext, SoundLevel, form_.btna, form_.btnb, form_.btretu},
+                  true);
     QComboBox* lessons = form_.rzchcklst1;
     // A list of one lesson is both first and last: neither button steps outside it.
     if (lessons->currentIndex() == 0) {
@@ -310,9 +311,9 @@ void TPlaybackPart::btenok(const QString& path)
 
 void TPlaybackPart::btdisall()
 {
-    for (QWidget* c : std::initializer_list<QWidget*>{btPlay, btStop, btPause, form_.btFullScreen, btup, btnext,
-                                                     form_.btna, form_.btnb, form_.btretu, SoundLevel})
-        c->setEnabled(false);
+    setEnabledAll(
+        {btPlay, btStop, btPause, form_.btFullScreen, btup, btnext, form_.btna, form_.btnb, form_.btretu, SoundLevel},
+        false);
 }
 
 // ---- Tool bar
@@ -340,9 +341,7 @@ void TPlaybackPart::btPlayClick(QObject*)
             form_.repeatOn = false;
         }
         btPlay->setEnabled(false);
-        for (QWidget* c :
-             std::initializer_list<QWidget*>{btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu})
-            c->setEnabled(true);
+        setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu}, true);
     } catch (...) {
         // Play that cannot start leaves things as they were, without a word.
     }
@@ -356,8 +355,7 @@ void TPlaybackPart::btPauseClick(QObject*)
         audioPlayer->Pause();
     tmr1->stop();
     btPlay->setEnabled(true);
-    for (QWidget* c : std::initializer_list<QWidget*>{btPause, form_.btna, form_.btnb, form_.btretu})
-        c->setEnabled(false);
+    setEnabledAll({btPause, form_.btna, form_.btnb, form_.btretu}, false);
 }
 
 void TPlaybackPart::btStopClick(QObject*)
@@ -367,8 +365,7 @@ void TPlaybackPart::btStopClick(QObject*)
     else
         audioPlayer->Stop();
     btPlay->setEnabled(true);
-    for (QWidget* c : std::initializer_list<QWidget*>{btPause, btStop, form_.btna, form_.btnb, form_.btretu, SoundLevel})
-        c->setEnabled(false);
+    setEnabledAll({btPause, btStop, form_.btna, form_.btnb, form_.btretu, SoundLevel}, false);
     tmr1->stop();
     form_.repeatOn = false;
 }

@@ -45,6 +45,7 @@ void TForm1::connectHandlers()
     connectPlaybackHandlers();
     connectRepeatHandlers();
     connectStudyHandlers();
+    connectRecorderHandlers();
 }
 
 void TForm1::FormCreate(QObject*)
@@ -157,6 +158,7 @@ void TForm1::FormClose(QObject*)
 
 void TForm1::FormDestroy(QObject*)
 {
+    recorderShutdown();
     mediaMasks.clear();
     timingList.clear();
 }

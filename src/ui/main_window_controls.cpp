@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLabel>
@@ -263,18 +264,36 @@ void TForm1::createRecorderPanel()
     pnl2->hide();
     grp9 = new QGroupBox(pnl2);
     grp9->setGeometry(0, 0, 118, 45);
-    btnplay = makeToolButton(grp9, style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("播放录音"), true);
+    // The pictures are set by the recorder's state.
+    btnplay = makeToolButton(grp9, QIcon(), QStringLiteral("播放录音"), true);
     btnplay->move(4, 10);
     btnrecord = new QToolButton(grp9);
     btnrecord->setText(QStringLiteral("录音(&R)"));
     btnrecord->setToolTip(QStringLiteral("开始录制"));
-    btnrecord->setGeometry(29, 10, 56, 22);
-    btnstop = makeToolButton(grp9, style()->standardIcon(QStyle::SP_MediaStop), QStringLiteral("停止"), true);
+    btnrecord->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    btnrecord->setIconSize(QSize(16, 16));
+    btnrecord->setAutoRaise(true);
+    btnrecord->setGeometry(29, 10, 58, 22);
+    btnstop = makeToolButton(grp9, QIcon(), QStringLiteral("停止"), true);
     btnstop->move(89, 10);
     rzprgrsbr1 = new QProgressBar(grp9);
     rzprgrsbr1->setGeometry(4, 34, 110, 8);
     rzprgrsbr1->setTextVisible(false);
+    rzprgrsbr1->setRange(0, 100);
     rzprgrsbr1->hide();
+
+    // The save dialog asks before replacing a file.
+    dlgOpen1 = new QFileDialog(this, QStringLiteral("打开录音文件"));
+    dlgOpen1->setFileMode(QFileDialog::ExistingFile);
+    dlgOpen1->setAcceptMode(QFileDialog::AcceptOpen);
+    dlgSave1 = new QFileDialog(this, QStringLiteral("录音另存为"));
+    dlgSave1->setFileMode(QFileDialog::AnyFile);
+    dlgSave1->setAcceptMode(QFileDialog::AcceptSave);
+    // The suffix follows the kind of file chosen.
+    connect(dlgSave1, &QFileDialog::filterSelected, dlgSave1, [this](const QString& filter) {
+        dlgSave1->setDefaultSuffix(filter.contains(QStringLiteral("*.wav")) ? QStringLiteral("wav")
+                                                                            : QStringLiteral("rec"));
+    });
 }
 
 void TForm1::createMenus()

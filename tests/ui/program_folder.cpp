@@ -38,14 +38,14 @@ void ProgramFolder::writeLessons(const QList<LessonRow>& rows)
     }
 }
 
-VarendoWindows& ProgramFolder::start(bool show)
+VarendoWindows& ProgramFolder::start(bool show, std::shared_ptr<WaveService> wave)
 {
     // The real audio library, shared by every folder of the test program, and the
     // program's real media engine.
     static const std::unique_ptr<AudioLibrary> audio = gst::createAudioLibrary();
     windows_ = createWindows(path(), {.audio = *audio,
                                       .mediaEngines = gst::mediaEngineFactory(),
-                                      .wave = {},
+                                      .wave = std::move(wave),
                                       .messages = [this](const QString& text, bool) { messages << text; }});
     if (show)
         windows_->Form1->show();

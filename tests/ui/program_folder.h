@@ -24,7 +24,8 @@ public:
     varendo::db::ConnectionPtr open();
 
     // Starts the seven windows and shows the main window, as the program does.
-    varendo::VarendoWindows& start(bool show = true);
+    // Without a wave service every recorder device is refused.
+    varendo::VarendoWindows& start(bool show = true, std::shared_ptr<varendo::WaveService> wave = {});
     varendo::VarendoWindows& windows() { return *windows_; }
 
     // Messages shown while the folder's windows ran.

@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "audio/audio_object.h"
+#include "common/media_texts.h"
 #include "common/timing_line.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
@@ -38,22 +39,6 @@ using varendo::playback::EndStep;
 namespace {
 
 constexpr QChar kCr(13);
-
-QString playingHint(const QString& path)
-{
-    return QStringLiteral("正在播放:") + path;
-}
-
-// "desc|*.a;*.b|desc2|*.c" as Qt's "desc (*.a *.b);;desc2 (*.c)".
-QString qtFileFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList result;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        result << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '))
-                      + QLatin1Char(')');
-    return result.join(QStringLiteral(";;"));
-}
 
 // Hands every key released in a window to a handler once, before the control
 // it is meant for sees it.

@@ -4,11 +4,12 @@
 #include "common/recording_format.h"
 #include "ui/main_window/part.h"
 
+#include <QPointer>
 #include <QString>
 #include <memory>
 
 class QAction;
-class QFile;
+class QFileDialog;
 class QFrame;
 class QGroupBox;
 class QMenu;
@@ -20,18 +21,45 @@ namespace varendo {
 class TACMWaveIn;
 class TACMWaveOut;
 class WaveDevices;
+class myfirthread;
+namespace recorder {
+class RecordingFile;
+enum class RecorderState;
+}
 }
 
 class TRecorderPart : protected TMainWindowPart {
 public:
-    using TMainWindowPart::TMainWindowPart;
+    explicit TRecorderPart(TForm1& form);
+    ~TRecorderPart();
+
+    // ---- Handlers
+    void btnrecClick(QObject* sender);    // shows or hides the panel
+    void btnrecordClick(QObject* sender); // starts recording
+    void acmwvn1Data(const void* data, int size);
+    void btnstopClick(QObject* sender);   // stops recording or playing
+    void btnplayClick(QObject* sender);   // plays the working recording
+    void tmr2Timer(QObject* sender);      // playing progress, once a second
+    void pmrecplay3Popup(QObject* sender);
+    void pmrecsave1Popup(QObject* sender);
+    void pmrecsaveClick(QObject* sender); // saves a copy of the working recording
+    void pmrecplayClick(QObject* sender); // opens a recording and plays it
+    void getrectime();                    // the hints tell how long it has been recording
+    void btnrecordMouseEnter(QObject* sender);
+    void btnrecMouseMove(QObject* sender);
+    void R3Click(QObject* sender);        // system menu: record
+
+    // The picture a recorder button shows; the recorder's state is read from these.
+    static int imageOf(const QToolButton* button);
 
     // ---- State
     QString recFileName;
     varendo::WaveFormatRecord recFormat{};
     varendo::WaveFormatRecord* recFormatPtr = nullptr;
-    QFile* recStream = nullptr;
+    std::unique_ptr<varendo::recorder::RecordingFile> recStream;
     quint32 recStartTick = 0;
+    qint32 btnplayTag = 0; // whole seconds of the recording playing
+    qint32 tmr2Tag = 0;    // seconds played so far
     // The wave devices the recorder's components share, over the platform's service.
     std::shared_ptr<varendo::WaveDevices> waveDevices;
 
@@ -51,4 +79,21 @@ public:
     QAction* pmrecplay = nullptr;
     QMenu* pmrecsave1 = nullptr;
     QAction* pmrecsave = nullptr;
+    QFileDialog* dlgOpen1 = nullptr;
+    QFileDialog* dlgSave1 = nullptr;
+
+protected:
+    void connectRecorderHandlers();
+    // At exit: the recording is completed and no playback is left running.
+    void recorderShutdown();
+
+private:
+    void showState(varendo::recorder::RecorderState state);
+    static void setImage(QToolButton* button, int image);
+    // Starts the worker that plays file, with an output component of its own.
+    void startPlayer(const QString& file);
+    void abandonPlayer();
+
+    QPointer<varendo::myfirthread> player_;
+    QPointer<varendo::TACMWaveOut> playerWaveOut_;
 };

@@ -259,25 +259,30 @@ void TForm1::createChoiceGroup()
 
 void TForm1::createRecorderPanel()
 {
+    // Wide enough for the record button's caption beside its picture.
     pnl2 = new QFrame(client);
-    pnl2->setGeometry(421, 449, 118, 45);
+    pnl2->setGeometry(421, 449, 134, 45);
+    // It sits over the video's corner: a plain background of its own.
+    pnl2->setAutoFillBackground(true);
+    pnl2->setFrameShape(QFrame::StyledPanel);
     pnl2->hide();
     grp9 = new QGroupBox(pnl2);
-    grp9->setGeometry(0, 0, 118, 45);
+    grp9->setGeometry(0, 0, 134, 45);
     // The pictures are set by the recorder's state.
     btnplay = makeToolButton(grp9, QIcon(), QStringLiteral("播放录音"), true);
-    btnplay->move(4, 10);
+    btnplay->move(4, 15);
     btnrecord = new QToolButton(grp9);
     btnrecord->setText(QStringLiteral("录音(&R)"));
     btnrecord->setToolTip(QStringLiteral("开始录制"));
     btnrecord->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnrecord->setIconSize(QSize(16, 16));
     btnrecord->setAutoRaise(true);
-    btnrecord->setGeometry(29, 10, 58, 22);
+    btnrecord->setGeometry(29, 15, 76, 22);
     btnstop = makeToolButton(grp9, QIcon(), QStringLiteral("停止"), true);
-    btnstop->move(89, 10);
+    btnstop->move(107, 15);
+    // A thin bar across the top while a recording plays.
     rzprgrsbr1 = new QProgressBar(grp9);
-    rzprgrsbr1->setGeometry(4, 34, 110, 8);
+    rzprgrsbr1->setGeometry(4, 5, 126, 6);
     rzprgrsbr1->setTextVisible(false);
     rzprgrsbr1->setRange(0, 100);
     rzprgrsbr1->hide();

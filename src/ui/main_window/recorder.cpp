@@ -106,6 +106,13 @@ void TRecorderPart::connectRecorderHandlers()
         boxes.guarded([this] { btnrecMouseMove(btnrec); });
         return false;
     });
+    // A hint that stays up while the pointer rests shows the time of now, not
+    // of when the pointer came.
+    for (QToolButton* button : {btnrecord, btnrec})
+        onEvent(button, QEvent::ToolTip, [this, &boxes](QEvent*) {
+            boxes.guarded([this] { getrectime(); });
+            return false;
+        });
 }
 
 void TRecorderPart::btnrecordClick(QObject*)

@@ -1,0 +1,47 @@
+#pragma once
+// The two list files of the media list window: the media tree (".mdl": one
+// line per node, its level as leading tabs) and the play list (".lst": one
+// entry per line with its flags). Both are text in GBK with CR LF line ends,
+// so lists written by other copies of the program load; a list holding a name
+// GBK cannot write is written as UTF-8 instead, and a file whose bytes are
+// valid UTF-8 is read as UTF-8 (plain GBK text of Chinese names is almost
+// never valid UTF-8), otherwise as GBK.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace varendo::library {
+
+// Lines of a list file's bytes: a line ends at CR, LF or CR LF; a last line
+// without an end counts; an empty file has no lines.
+QStringList decodeListLines(const QByteArray& bytes);
+// Each line followed by CR LF, in GBK when every line fits it, else in UTF-8.
+QByteArray encodeListLines(const QStringList& lines);
+
+// Reads a list file's lines; false, with the reason, when it cannot be read.
+bool readListFile(const QString& path, QStringList* lines, QString* error);
+// Replaces path with the lines in one step (a temporary file renamed over it),
+// so a failed save leaves the old file whole; false, with the reason.
+bool writeListFile(const QString& path, const QStringList& lines, QString* error);
+
+// One play-list entry as its file line holds it.
+struct PlayListEntry {
+    bool enabled = true;
+    int checkState = 0; // 0 unchecked, 1 checked, 2 greyed
+    std::optional<int> image;
+    std::optional<int> disabledImage;
+    QString text;
+    friend bool operator==(const PlayListEntry&, const PlayListEntry&) = default;
+};
+
+// "@<enabled> <state> <image> <disabled image> <text>", images as three
+// digits or "---".
+QString playListLine(const PlayListEntry& entry);
+// Reads the full "@" form, the short "&" form and a bare path.
+PlayListEntry parsePlayListLine(const QString& line);
+// The entries of a play list file's lines; empty lines are skipped.
+QList<PlayListEntry> parsePlayList(const QStringList& lines);
+
+} // namespace varendo::library

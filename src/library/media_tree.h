@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,11 +24,14 @@ constexpr int kMediaFileIcon = 2;
 int iconOf(NodeKind kind);
 // The kind an icon stands for; anything else counts as a folder.
 NodeKind kindOfIcon(int icon);
+// The kind in words for text output: "folder", "group" or "file".
+const char* kindName(NodeKind kind);
 
 // The kind of a node after a list file is loaded, from its text, whether it
-// has children and its parent's kind (none for a top-level node): a node whose
-// text is one of masks exactly is a mask group; a childless node under a mask
-// group is a media file; everything else is a folder.
+// has children and its parent's kind (none for a top-level node): a childless
+// node under a mask group is a media file (groups never nest, so even a file
+// named like a mask); otherwise a node whose text is one of masks exactly is a
+// mask group; everything else is a folder.
 NodeKind kindAfterLoad(const QString& text, bool hasChildren, std::optional<NodeKind> parentKind,
                        const QStringList& masks);
 
@@ -60,20 +64,33 @@ public:
         std::vector<std::unique_ptr<Node>> children;
     };
 
+    MediaTree() = default;
+    // A moved tree's top-level nodes name the new root as their parent.
+    MediaTree(MediaTree&& other) noexcept;
+    MediaTree& operator=(MediaTree&& other) noexcept;
+    // Takes the nodes down without recursing, so a list nested thousands of
+    // levels deep cannot exhaust the stack.
+    ~MediaTree();
+
     // The invisible root; its children are the top-level nodes.
     Node& root() { return root_; }
     const Node& root() const { return root_; }
     bool empty() const { return root_.children.empty(); }
     int count() const; // every node, at every level
 
-    Node* add(Node* parent, const QString& text, NodeKind kind); // appended after the last child
+    // Appended after parent's last child; a null parent stands for the root.
+    Node* add(Node* parent, const QString& text, NodeKind kind);
 
     // Applies a search's changes; ids maps the search's numbers to the nodes
-    // added so far, and is extended.
+    // added so far, and is extended. Parent 0 is anchor (the root when null);
+    // a change whose parent is unknown is left out.
     void apply(const std::vector<TreeChange>& changes, Node* anchor, QHash<int, Node*>& ids);
 
     // Removes every folder that ends up with nothing below it, anywhere in the tree.
     void prune();
+
+    // Every node in pre-order with its level (0 for a top-level node).
+    void forEachNode(const std::function<void(const Node& node, int level)>& visit) const;
 
     // The tree as media list file lines: one per node in pre-order, its level
     // as that many tabs, then its text.

@@ -1,0 +1,142 @@
+#include "library/list_files.h"
+
+#include "common/gbk_text.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace varendo::library {
+
+QStringList decodeListLines(const QByteArray& bytes)
+{
+    // Stateless: a sequence cut short at the end is an error, not a wait for more.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = fromGbk(bytes);
+
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QByteArray encodeListLines(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QLatin1String("\r\n");
+    const bool gbk = std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); });
+    return gbk ? toGbk(text) : text.toUtf8();
+}
+
+bool readListFile(const QString& path, QStringList* lines, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("无法打开列表文件 %1：%2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("无法读取列表文件 %1：%2").arg(path, file.errorString());
+        return false;
+    }
+    *lines = decodeListLines(bytes);
+    return true;
+}
+
+bool writeListFile(const QString& path, const QStringList& lines, QString* error)
+{
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("无法保存列表文件 %1：%2").arg(path, reason);
+        return false;
+    };
+    // A line break inside a line would split it into two entries on reading.
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].contains(QLatin1Char('\r')) || lines[i].contains(QLatin1Char('\n')))
+            return fail(QStringLiteral("第 %1 行含有换行符").arg(i + 1));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    const QByteArray bytes = encodeListLines(lines);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return fail(reason);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+QString playListLine(const PlayListEntry& entry)
+{
+    auto image = [](const std::optional<int>& value) {
+        if (!value || *value < 0 || *value > 999)
+            return QStringLiteral("---");
+        return QStringLiteral("%1").arg(*value, 3, 10, QLatin1Char('0'));
+    };
+    // One digit keeps the prefix at its fixed width; other states have no meaning.
+    const int state = entry.checkState >= 0 && entry.checkState <= 9 ? entry.checkState : 0;
+    return QStringLiteral("@%1 %2 %3 %4 ")
+               .arg(entry.enabled ? 1 : 0)
+               .arg(state)
+               .arg(image(entry.image), image(entry.disabledImage))
+        + entry.text;
+}
+
+PlayListEntry parsePlayListLine(const QString& line)
+{
+    PlayListEntry entry;
+    const QChar form = line.isEmpty() ? QChar() : line[0];
+    if (form != QLatin1Char('@') && form != QLatin1Char('&')) {
+        entry.text = line;
+        return entry;
+    }
+    // Positions from 0; a character past the end of a short line counts as absent.
+    auto at = [&line](qsizetype i) { return i < line.size() ? line[i] : QChar(); };
+    entry.enabled = at(1) == QLatin1Char('1');
+    const QChar state = at(3);
+    entry.checkState = state >= QLatin1Char('0') && state <= QLatin1Char('9') ? state.unicode() - '0' : 0;
+    if (form == QLatin1Char('&')) {
+        entry.text = line.mid(5);
+        return entry;
+    }
+    auto image = [&line](qsizetype from) -> std::optional<int> {
+        bool ok = false;
+        const int value = line.mid(from, 3).toInt(&ok);
+        return ok ? std::optional(value) : std::nullopt;
+    };
+    entry.image = image(5);
+    entry.disabledImage = image(9);
+    entry.text = line.mid(13);
+    return entry;
+}
+
+QList<PlayListEntry> parsePlayList(const QStringList& lines)
+{
+    QList<PlayListEntry> entries;
+    for (const QString& line : lines)
+        if (!line.isEmpty())
+            entries.append(parsePlayListLine(line));
+    return entries;
+}
+
+} // namespace varendo::library

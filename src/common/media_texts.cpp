@@ -14,4 +14,16 @@ QString qtFileFilter(const QString& filter)
     return result.join(QStringLiteral(";;"));
 }
 
+QString filterSuffix(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return {};
+    QString suffix = filter.mid(star + 2);
+    for (qsizetype i = 0; i < suffix.size(); ++i)
+        if (!suffix[i].isLetterOrNumber())
+            return suffix.left(i);
+    return suffix;
+}
+
 } // namespace varendo

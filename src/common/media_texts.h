@@ -11,5 +11,7 @@ inline QString playingHint(const QString& path) { return kPlayingPrefix + path; 
 
 // "desc|*.a;*.b|desc2|*.c" as a Qt dialog filter, "desc (*.a *.b);;desc2 (*.c)".
 QString qtFileFilter(const QString& filter);
+// The extension of a filter's first "*.ext" mask, for a save dialog's default suffix.
+QString filterSuffix(const QString& filter);
 
 } // namespace varendo

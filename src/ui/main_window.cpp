@@ -46,6 +46,8 @@ void TForm1::connectHandlers()
     connectRepeatHandlers();
     connectStudyHandlers();
     connectRecorderHandlers();
+    connectLibraryHandlers();
+    connectLayoutHandlers();
 }
 
 void TForm1::FormCreate(QObject*)
@@ -153,7 +155,13 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose(QObject*)
 {
-    w.Form6->close();
+    // The media library is found again at the next start. A tree of the
+    // placeholder alone is not worth a file.
+    TForm6& list = *w.Form6;
+    if (list.nodeCount() >= 3)
+        list.savemdl(appDir + QStringLiteral("mediatv.mdl"));
+    list.savelst(appDir + QStringLiteral("play.lst"));
+    list.close();
 }
 
 void TForm1::FormDestroy(QObject*)

@@ -3,6 +3,7 @@
 // part that handles it.
 #include "ui/main_window.h"
 
+#include "common/media_texts.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
@@ -296,8 +297,7 @@ void TForm1::createRecorderPanel()
     dlgSave1->setAcceptMode(QFileDialog::AcceptSave);
     // The suffix follows the kind of file chosen.
     connect(dlgSave1, &QFileDialog::filterSelected, dlgSave1, [this](const QString& filter) {
-        dlgSave1->setDefaultSuffix(filter.contains(QStringLiteral("*.wav")) ? QStringLiteral("wav")
-                                                                            : QStringLiteral("rec"));
+        dlgSave1->setDefaultSuffix(varendo::filterSuffix(filter));
     });
 }
 

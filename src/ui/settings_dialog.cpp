@@ -1,6 +1,7 @@
 #include "ui/settings_dialog.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,9 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Varendo英语视频辅助学习工具 参数设置"));
     const QIcon folder = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    rzslctfldrdlg1 = new QFileDialog(this);
+    rzslctfldrdlg1->setFileMode(QFileDialog::Directory);
+    rzslctfldrdlg1->setOption(QFileDialog::ShowDirsOnly, true);
 
     grp1 = new QGroupBox(QStringLiteral("媒体文件目录参数设置"), this);
     lbledt = new QLineEdit(grp1);

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QFileDialog;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -30,4 +31,5 @@ public:
     QPushButton* btn4 = nullptr;
     QPushButton* btn5 = nullptr;
     QPushButton* btn3 = nullptr;
+    QFileDialog* rzslctfldrdlg1 = nullptr; // picks a folder; the media library borrows it
 };

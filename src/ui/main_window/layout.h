@@ -8,6 +8,7 @@
 class QAction;
 class QFrame;
 class QMenu;
+class QObject;
 class QToolButton;
 class QWidget;
 
@@ -17,7 +18,17 @@ public:
 
     // Sets the window's outer size as the layout counts it.
     void setOuterSize(int width, int height);
+    // Places the media list window over the new-words group, flush with the
+    // main window's bottom edge.
+    void setform6pos();
+    // Shows the media list window in its place.
+    void btn2Click(QObject* sender);
+    void N17Click(QObject* sender);
 
+protected:
+    void connectLayoutHandlers();
+
+public:
     // ---- State
     qint32 lastSysCommand = 0;
     QWidget* sysCommandWindow = nullptr;

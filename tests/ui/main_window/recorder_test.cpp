@@ -3,6 +3,7 @@
 // service that counts what it is given, which blocks of a file are played,
 // when playing ends and what reaches the disk while recording.
 #include "program_folder.h"
+#include "dialog_answer.h"
 #include "test_media.h"
 #include "fake_wave_service.h"
 
@@ -50,43 +51,6 @@ RecorderImages shown(TForm1* f)
 bool inState(TForm1* f, RecorderState state)
 {
     return shown(f) == imagesFor(state);
-}
-
-// Answers the next file dialog the window opens: answer sees the dialog as it
-// was opened and picks a file; the dialog is then accepted. A question the
-// dialog asks on the way (replace the file?) is answered yes and kept.
-class DialogAnswer {
-public:
-    explicit DialogAnswer(std::function<void(QFileDialog*)> answer) : answer_(std::move(answer))
-    {
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                questions << box->text();
-
-                box->done(QMessageBox::Yes);
-            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !answered_) {
-                answered_ = true;
-                answer_(dialog);
-                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-            }
-        });
-        poll_.start(20);
-    }
-    QStringList questions;
-
-private:
-    std::function<void(QFileDialog*)> answer_;
-    bool answered_ = false;
-    QTimer poll_;
-};
-
-// What the learner types into an open file dialog's name field.
-void typeFileName(QFileDialog* dialog, const QString& path)
-{
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_TRUE(edit);
-    edit->setText(path);
 }
 
 int writes(const test::FakeWaveService& service)
@@ -166,9 +130,9 @@ TEST(Recorder, AVoiceIsRecordedHeardBackSavedAndOpenedAgain)
     ASSERT_TRUE(f->pmrecsave->isEnabled());
     for (const QString name : {QStringLiteral("mine.rec"), QStringLiteral("mine.wav")}) {
         QString proposed;
-        DialogAnswer answer([&](QFileDialog* dialog) {
-            proposed = dialog->selectedFiles().value(0);
-            typeFileName(dialog, folder.file(name));
+        test::DialogAnswer answer([&](QDialog* dialog) {
+            proposed = static_cast<QFileDialog*>(dialog)->selectedFiles().value(0);
+            test::typeFileName(dialog, folder.file(name));
         });
         f->pmrecsaveClick(f->pmrecsave);
         EXPECT_EQ(proposed, folder.file(QStringLiteral("a.mp3dir/lesson.rec")));
@@ -178,8 +142,8 @@ TEST(Recorder, AVoiceIsRecordedHeardBackSavedAndOpenedAgain)
     EXPECT_TRUE(test::readAll(folder.file(QStringLiteral("mine.wav"))).startsWith("RIFF"));
 
     // Opened again, the copy plays until stopped.
-    DialogAnswer answer([&](QFileDialog* dialog) {
-        typeFileName(dialog, folder.file(QStringLiteral("mine.rec")));
+    test::DialogAnswer answer([&](QDialog* dialog) {
+        test::typeFileName(dialog, folder.file(QStringLiteral("mine.rec")));
     });
     f->pmrecplayClick(f->pmrecplay);
     EXPECT_EQ(f->recFileName, folder.file(QStringLiteral("mine.rec")));

@@ -1,0 +1,219 @@
+// The media library through the windows: a folder searched into the media
+// tree, played from the play list and stepped through with previous and next,
+// both lists found again at the next start; a search stopped by closing the
+// window; the play list's moves keeping the check on the playing entry.
+#include "dialog_answer.h"
+#include "program_folder.h"
+#include "test_media.h"
+
+#include "audio/audio_object.h"
+#include "event_wait.h"
+#include "file_bytes.h"
+#include "library/media_tree.h"
+#include "ui/main_window.h"
+#include "ui/media_list_window.h"
+#include "ui/radio_group.h"
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+using namespace varendo;
+using varendo::library::NodeKind;
+
+namespace {
+
+// Each node as "level text kind", in pre-order.
+QStringList treeLines(TForm6* list)
+{
+    QStringList lines;
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* node, int level) {
+        static const char* kinds[] = {"folder", "group", "file"};
+        lines << QStringLiteral("%1 %2 %3").arg(level).arg(node->text(0)).arg(kinds[int(TForm6::kindOf(node))]);
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i), level + 1);
+    };
+    for (int i = 0; i < list->tv1->topLevelItemCount(); ++i)
+        walk(list->tv1->topLevelItem(i), 0);
+    return lines;
+}
+
+// Each entry as "text" with a leading "*" when checked.
+QStringList entries(TForm6* list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->lst1->count(); ++i)
+        lines << (list->lst1->item(i)->checkState() == Qt::Checked ? QStringLiteral("*") : QString())
+                     + list->lst1->item(i)->text();
+    return lines;
+}
+
+// Picks folder in the folder picker D1Click opens.
+void addFolder(TForm1* f, const QString& folder)
+{
+    test::DialogAnswer answer([&](QDialog* dialog) { test::typeFileName(dialog, folder); });
+    f->D1Click(f->D1);
+    ASSERT_TRUE(answer.answered());
+}
+
+QTreeWidgetItem* findNode(TForm6* list, const QString& text)
+{
+    const QList<QTreeWidgetItem*> found = list->tv1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.constFirst();
+}
+
+} // namespace
+
+// As a learner would: add a folder, see the tree pruned to what holds media,
+// play three files from the play list stepping with next and previous, quit
+// and find both lists again.
+TEST(MediaLibrary, AFolderIsSearchedPlayedInTurnAndFoundAgainAtTheNextStart)
+{
+    ProgramFolder folder;
+    const QString media = folder.file(QStringLiteral("my media"));
+    for (const QString& dir : {QStringLiteral("my media/empty"), QStringLiteral("my media/talks")})
+        ASSERT_TRUE(QDir(folder.path()).mkpath(dir));
+    for (const QString& name : {QStringLiteral("talks/one.mp3"), QStringLiteral("talks/two.MP3"),
+                                QStringLiteral("talks/three.mp3")})
+        ASSERT_TRUE(test::writeTone(media + QLatin1Char('/') + name, test::Encoding::Mp3, 440, 2));
+    ASSERT_TRUE(test::writeAll(media + QStringLiteral("/notes.txt"), "not media"));
+
+    TForm1* f = folder.start().Form1;
+    TForm6* list = folder.windows().Form6;
+    EXPECT_EQ(list->width(), 403);
+    EXPECT_EQ(treeLines(list), QStringList{"0 空媒体目录 folder"});
+
+    addFolder(f, media);
+    EXPECT_TRUE(f->searchRunning);
+    EXPECT_EQ(f->rg1->ItemIndex(), -1);
+    EXPECT_TRUE(list->isVisible());
+    ASSERT_TRUE(test::waitUntil([&] { return !f->searchRunning; }, 10000));
+    EXPECT_EQ(list->windowTitle(), TForm6::kIdleCaption);
+    QStringList tree = treeLines(list);
+    ASSERT_EQ(tree.size(), 6) << tree.join("\n").toStdString();
+    EXPECT_EQ(tree[0], "0 " + media + " folder");
+    EXPECT_EQ(tree[1], "1 talks folder");
+    EXPECT_EQ(tree[2], "2 *.mp3 group");
+    QStringList files = tree.mid(3);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"3 one.mp3 file", "3 three.mp3 file", "3 two.MP3 file"}));
+
+    // Three files chosen in the tree and played from one of them: the play list
+    // holds them in the order chosen, the one played is checked.
+    const QStringList order = {QStringLiteral("two.MP3"), QStringLiteral("one.mp3"), QStringLiteral("three.mp3")};
+    for (const QString& name : order)
+        findNode(list, name)->setSelected(true);
+    list->tv1->setCurrentItem(findNode(list, order[0]), 0, QItemSelectionModel::NoUpdate);
+    list->P1Click(list->P1);
+    const QString talks = media + QStringLiteral("/talks/");
+    EXPECT_EQ(entries(list), (QStringList{"*" + talks + order[0], talks + order[1], talks + order[2]}));
+    EXPECT_FALSE(f->btup->isEnabled());
+    EXPECT_TRUE(f->btnext->isEnabled());
+    EXPECT_EQ(f->audioPlayer->GetFileName(), talks + order[0]);
+
+    f->btnextClick(f->btnext);
+    f->btnextClick(f->btnext);
+    EXPECT_EQ(entries(list), (QStringList{talks + order[0], talks + order[1], "*" + talks + order[2]}));
+    EXPECT_FALSE(f->btnext->isEnabled());
+    EXPECT_EQ(f->audioPlayer->GetFileName(), talks + order[2]);
+    f->btupClick(f->btup);
+    EXPECT_EQ(entries(list), (QStringList{talks + order[0], "*" + talks + order[1], talks + order[2]}));
+    EXPECT_TRUE(f->btup->isEnabled() && f->btnext->isEnabled());
+    EXPECT_TRUE(test::waitUntil([&] { return f->audioPlayer->GetPosition() > 0; }, 5000)) << "nothing plays";
+    f->btStopClick(f->btStop);
+    ASSERT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+
+    // Quit and start again: both lists are back, kinds and the check included.
+    tree = treeLines(list);
+    const QStringList playList = entries(list);
+    f->close();
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("mediatv.mdl"))));
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("play.lst"))));
+    TForm6* again = folder.start().Form6;
+    EXPECT_EQ(treeLines(again), tree);
+    EXPECT_EQ(entries(again), playList);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// While a search runs the tree keeps its shape; closing the window stops the
+// search where it is, and the next one runs.
+TEST(MediaLibrary, ClosingTheWindowStopsASearchAndTheNextOneRuns)
+{
+    ProgramFolder folder;
+    const QString media = folder.file(QStringLiteral("many"));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("many/%1/%2").arg(i).arg(i)));
+    ASSERT_TRUE(test::writeAll(media + QStringLiteral("/39/39/last.avi"), "x"));
+    TForm1* f = folder.start().Form1;
+    TForm6* list = folder.windows().Form6;
+
+    addFolder(f, media);
+    ASSERT_TRUE(f->searchRunning); // its end is only seen once the event loop runs
+    list->C1Click(list->C1);
+    list->N6Click(list->N6);
+    list->close();
+    EXPECT_FALSE(f->searchRunning);
+    EXPECT_EQ(list->windowTitle(), TForm6::kIdleCaption);
+    test::spinFor(300); // what the stopped search still sends is dropped
+    const int left = list->nodeCount();
+
+    addFolder(f, media);
+    ASSERT_TRUE(test::waitUntil([&] { return !f->searchRunning; }, 10000));
+    // The stopped search's nodes were never pruned; the next pruning goes over
+    // the whole tree, so only folders leading to media are left.
+    EXPECT_TRUE(treeLines(list).contains("4 last.avi file")) << treeLines(list).join("\n").toStdString();
+    int childless = 0;
+    for (QTreeWidgetItemIterator it(list->tv1); *it; ++it)
+        childless += TForm6::kindOf(*it) == NodeKind::Folder && (*it)->childCount() == 0;
+    EXPECT_EQ(childless, 0);
+    EXPECT_LE(list->nodeCount(), left + 5);
+}
+
+// The play list's moves: the checked entry, the one playing, keeps its check
+// wherever it or its neighbours go.
+TEST(MediaLibrary, PlayListMovesKeepTheCheckOnThePlayingEntry)
+{
+    ProgramFolder folder;
+    folder.start();
+    TForm6* list = folder.windows().Form6;
+    struct Move {
+        int current;
+        void (TForm6::*command)(QObject*);
+        QStringList after;
+    };
+    // a b *c d before each move.
+    const Move moves[] = {
+        {2, &TForm6::T1Click, {"*c", "a", "b", "d"}},
+        {2, &TForm6::B1Click, {"a", "b", "d", "*c"}},
+        {2, &TForm6::U01Click, {"a", "*c", "b", "d"}},
+        {1, &TForm6::N17Click, {"a", "*c", "b", "d"}},
+        {0, &TForm6::T1Click, {"a", "b", "*c", "d"}},
+        {0, &TForm6::B1Click, {"b", "*c", "d", "a"}},
+        {3, &TForm6::T1Click, {"d", "a", "b", "*c"}},
+    };
+    for (const Move& move : moves) {
+        list->lst1->clear();
+        for (const QString& text : {"a", "b", "c", "d"}) {
+            auto* item = new QListWidgetItem(text, list->lst1);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(text == QStringLiteral("c") ? Qt::Checked : Qt::Unchecked);
+        }
+        list->lst1->setCurrentRow(move.current);
+        (list->*move.command)(nullptr);
+        EXPECT_EQ(entries(list), move.after) << "moving entry " << move.current;
+    }
+
+    // Deleting the checked entries; a menu of one entry offers no moves.
+    list->A2Click(list->A2);
+    list->S1Click(list->S1);
+    EXPECT_EQ(list->lst1->count(), 0);
+    new QListWidgetItem(QStringLiteral("only"), list->lst1);
+    list->pm2Popup(list->pm2);
+    EXPECT_FALSE(list->T1->isVisible() || list->B1->isVisible() || list->U01->isVisible() || list->N17->isVisible());
+}

@@ -122,6 +122,8 @@ GstMediaEngine::GstMediaEngine(QObject* parent) : MediaEngine(parent)
         if (hasMedia() && !prerolled_)
             prerollDone();
     });
+    stallCheck_.setInterval(kStallMs / 2);
+    connect(&stallCheck_, &QTimer::timeout, this, &GstMediaEngine::checkStall);
     prerollLimit_.setSingleShot(true);
     prerollLimit_.setInterval(kLocalPrerollLimitMs);
     connect(&prerollLimit_, &QTimer::timeout, this, &GstMediaEngine::prerollOverdue);
@@ -288,7 +290,36 @@ bool GstMediaEngine::play()
     if (!hasMedia() || !changeState(GST_STATE_PLAYING))
         return false;
     state_ = GraphState::Playing;
+    stallTicks_ = 0;
+    stallPositionMs_ = -1;
+    stallCheck_.start();
     return true;
+}
+
+void GstMediaEngine::checkStall()
+{
+    if (state_ != GraphState::Playing || !hasMedia()) {
+        stallCheck_.stop();
+        return;
+    }
+    gint64 position = -1;
+    // Only a pre-rolled pipeline that is not at its end should be moving.
+    if (!prerolled_ || atEnd_ || !gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) {
+        stallTicks_ = 0;
+        stallPositionMs_ = -1;
+        return;
+    }
+    const qint64 ms = position / GST_MSECOND;
+    if (ms != stallPositionMs_) {
+        stallPositionMs_ = ms;
+        stallTicks_ = 0;
+        return;
+    }
+    if (++stallTicks_ * stallCheck_.interval() < kStallMs)
+        return;
+    stallTicks_ = 0;
+    if (gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
+        changeState(GST_STATE_PLAYING);
 }
 
 bool GstMediaEngine::pause()

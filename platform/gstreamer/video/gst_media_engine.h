@@ -48,6 +48,10 @@ public:
     static constexpr int kLocalPrerollLimitMs = 8000;
     // After this long without news of a pre-roll, seeks are sent anyway.
     static constexpr int kPrerollWatchdogMs = 3000;
+    // A playing pipeline whose position has not moved for this long is stuck
+    // (an audio sink can stay corked after a flushing seek on a starved sound
+    // server); pausing and playing it again sets it going.
+    static constexpr int kStallMs = 2000;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -65,6 +69,7 @@ private:
     void takeFrame();
     void fitFramesToArea();
     void fail(const QString& message);
+    void checkStall();
 
     Pipeline pipeline_;
     BusBridge bus_;
@@ -76,6 +81,9 @@ private:
     QString path_;
 
     varendo::playback::GraphState state_ = varendo::playback::GraphState::Stopped;
+    QTimer stallCheck_;
+    qint64 stallPositionMs_ = -1;
+    int stallTicks_ = 0;
     bool prerolled_ = false;   // a seek can be sent now
     bool everPrerolled_ = false;
     bool atEnd_ = false;

@@ -282,14 +282,19 @@ struct Jumps {
     QList<qint64> before, after;
 };
 
+// How late a tick and our 20 ms look at the position may come on a loaded
+// machine; a missed tick is far more.
+constexpr qint64 kLateTick = 150;
+
 template <typename Position>
-Jumps watchJumps(Position position, int ms)
+Jumps watchJumps(Position position, int ms, int wanted)
 {
     Jumps jumps;
     qint64 last = position();
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) {
+    // Until enough jumps were seen: on a busy machine each round may take a tick longer.
+    while (clock.elapsed() < ms && jumps.after.size() < wanted) {
         QTest::qWait(20);
         const qint64 now = position();
         if (now < last - 1000) {
@@ -342,11 +347,11 @@ TEST(Repeat, AnAudioStretchRepeatsUntilCleared)
     f->btretuClick(nullptr);
     EXPECT_TRUE(f->repeatOn);
 
-    const Jumps jumps = watchJumps([&] { return qint64(f->audioPlayer->GetPosition()); }, 7500);
+    const Jumps jumps = watchJumps([&] { return qint64(f->audioPlayer->GetPosition()); }, 20000, 3);
     ASSERT_GE(jumps.after.size(), 3) << "the stretch plays again and again";
     for (int i = 0; i < jumps.after.size(); ++i) {
         EXPECT_NEAR(double(jumps.after[i]), start * 100.0, 300.0) << "jump " << i << " lands at A";
-        EXPECT_LE(jumps.before[i], end * 100 + 250 + 60) << "jump " << i << ": at most one tick past B";
+        EXPECT_LE(jumps.before[i], end * 100 + 250 + kLateTick) << "jump " << i << ": at most one tick past B";
     }
 
     // Stop ends the repeat and keeps the stretch; clearing removes it.
@@ -376,11 +381,11 @@ TEST(Repeat, AVideoStretchRepeatsInWholeSeconds)
     f->btnbClick(nullptr);
     const qint64 start = bar->selStart() * 1000, end = bar->selEnd() * 1000;
     f->btretuClick(nullptr);
-    const Jumps jumps = watchJumps([&] { return f->fltrgrph1->currentPositionMs().value_or(0); }, 9000);
+    const Jumps jumps = watchJumps([&] { return f->fltrgrph1->currentPositionMs().value_or(0); }, 20000, 3);
     ASSERT_GE(jumps.after.size(), 3);
     for (int i = 0; i < jumps.after.size(); ++i) {
         EXPECT_NEAR(double(jumps.after[i]), double(start), 300.0) << "jump " << i;
-        EXPECT_LE(jumps.before[i], end + 1000 + 60) << "jump " << i << ": at most one tick past B";
+        EXPECT_LE(jumps.before[i], end + 1000 + kLateTick) << "jump " << i << ": at most one tick past B";
     }
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
 }

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
@@ -103,6 +104,16 @@ TEST(MediaLibrary, AFolderIsSearchedPlayedInTurnAndFoundAgainAtTheNextStart)
     QStringList files = tree.mid(3);
     files.sort();
     EXPECT_EQ(files, (QStringList{"3 one.mp3 file", "3 three.mp3 file", "3 two.MP3 file"}));
+
+    // Finding "*.MP3" looks for the extension in any letter case: the group and its three files.
+    {
+        test::DialogAnswer answer([](QDialog* dialog) {
+            static_cast<QInputDialog*>(dialog)->setTextValue(QStringLiteral("*.MP3"));
+        });
+        list->S3Click(list->S3);
+    }
+    EXPECT_EQ(list->tv1->selectedItems().size(), 4);
+    list->tv1->clearSelection();
 
     // Three files chosen in the tree and played from one of them: the play list
     // holds them in the order chosen, the one played is checked.

@@ -59,4 +59,5 @@ private:
 
     // The editor's caption and text always belong to this lesson: only editNotes sets them.
     varendo::study::NotedLesson edited_;
+    bool placed_ = false;
 };

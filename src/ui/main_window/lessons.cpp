@@ -5,6 +5,7 @@
 #include "common/varendo_error.h"
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
+#include "study/lesson_notes.h"
 #include "ui/event_hook.h"
 #include "ui/lesson_panes.h"
 #include "ui/media_list_window.h"
@@ -22,17 +23,6 @@
 #include <QRegularExpression>
 
 using namespace varendo;
-
-namespace {
-
-// Stored texts end their lines with CR LF; the panes show plain line breaks.
-QString paneText(const QString& stored)
-{
-    QString t = stored;
-    return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-} // namespace
 
 void TLessonsPart::connectLessonHandlers()
 {
@@ -90,18 +80,23 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
     q.First();
     if (q.Eof())
         throw VarendoError(QStringLiteral("课程数据库中找不到%1。").arg(lessonLabel(book, lesson)));
-    rzm1->setPlainText(paneText(q.FieldByName(QStringLiteral("课程名")).AsString()));
+    rzm1->setPlainText(study::editorText(q.FieldByName(QStringLiteral("课程名")).AsString()));
 
     // A text that does not decode leaves its pane, and the one after it, as they were.
     try {
-        mmo1->setPlainText(paneText(decodeColumn(q.FieldByName(QStringLiteral("课程内容")).AsString())));
-        rzm2->setPlainText(paneText(decodeColumn(q.FieldByName(QStringLiteral("生词短语")).AsString())));
+        mmo1->setPlainText(study::editorText(decodeColumn(q.FieldByName(QStringLiteral("课程内容")).AsString())));
+        rzm2->setPlainText(study::editorText(decodeColumn(q.FieldByName(QStringLiteral("生词短语")).AsString())));
     } catch (const CipherError&) {
     }
     mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    rzm3->setPlainText(paneText(q.FieldByName(QStringLiteral("参考译文")).AsString()));
-    QPlainTextEdit* notes = form_.w.Form3->mmo1;
-    notes->setPlainText(paneText(q.FieldByName(QStringLiteral("备注")).AsString()));
+    rzm3->setPlainText(study::editorText(q.FieldByName(QStringLiteral("参考译文")).AsString()));
+    // The notes editor turns to this lesson, its caption and text together.
+    const study::LessonNotes notes{{q.FieldByName(QStringLiteral("ID")).AsInteger(),
+                                    lessonLabel(q.FieldByName(QStringLiteral("课本号")).AsString(),
+                                                q.FieldByName(QStringLiteral("课程编号")).AsString())},
+                                   study::editorText(q.FieldByName(QStringLiteral("备注")).AsString())};
+    shownLessonId = notes.lesson.id;
+    form_.w.Form3->editNotes(notes);
 
     // A lesson whose timing does not decode still shows and plays, without sentence tracking.
     QStringList& timing = form_.timingList;
@@ -114,7 +109,7 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
     } catch (const CipherError&) {
     }
 
-    lbl1->setVisible(!notes->toPlainText().isEmpty());
+    lbl1->setVisible(!notes.text.isEmpty());
 
     if (form_.rg1->ItemIndex() == 1)
         return audioDir.trimmed() + QLatin1Char('/') + book + QLatin1Char('/')

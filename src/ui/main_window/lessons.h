@@ -26,6 +26,8 @@ public:
     std::unique_ptr<varendo::db::Query> newQuery() const;
     // The main query; an error when the database could not be opened.
     varendo::db::Query& mainQuery();
+    // The open lesson database; an error when it could not be opened.
+    const varendo::db::ConnectionPtr& database() const;
 
     // ---- Book and lesson choice, lesson display
     // Selects the book and lesson the learner starts at, without loading it.
@@ -46,6 +48,7 @@ public:
     // ---- State
     QString videoDir;
     QString audioDir;
+    qint64 shownLessonId = -1; // row of the lesson in the panes; -1 before the first
     varendo::db::ConnectionPtr con1;
     std::unique_ptr<varendo::db::Query> qry1;
 

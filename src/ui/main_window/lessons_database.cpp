@@ -51,6 +51,12 @@ std::unique_ptr<db::Query> TLessonsPart::newQuery() const
     return std::make_unique<db::Query>(con1);
 }
 
+const db::ConnectionPtr& TLessonsPart::database() const
+{
+    requireDatabase();
+    return con1;
+}
+
 db::Query& TLessonsPart::mainQuery()
 {
     requireDatabase();

@@ -38,4 +38,10 @@ QColor colorFromValue(qint64 value)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
+qint64 valueFromColor(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    return qint64(rgb.blue()) * 65536 + qint64(rgb.green()) * 256 + rgb.red();
+}
+
 } // namespace varendo

@@ -8,5 +8,7 @@
 namespace varendo {
 
 QColor colorFromValue(qint64 value);
+// The stored value of a plain colour: blue × 65536 + green × 256 + red.
+qint64 valueFromColor(const QColor& colour);
 
 } // namespace varendo

@@ -78,4 +78,32 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     return row;
 }
 
+void saveSettingsRow(const ConnectionPtr& connection, const SettingsRow& row)
+{
+    const QVariantList values{row.videoDir,
+                              row.audioDir,
+                              row.showLessonNameFlag,
+                              row.showLessonStateFlag,
+                              row.font.name,
+                              QString::number(row.font.pointSize),
+                              QString::number(row.font.colour),
+                              fontStyleText(row.font),
+                              QString::number(row.backgroundColour)};
+    Query q(connection);
+    q.SetSQL(QStringLiteral("select ID from bookset order by ID"));
+    q.Open();
+    q.First();
+    if (q.Eof()) {
+        connection->exec(QStringLiteral("insert into bookset (视频文件目录, 音频文件目录, 课程名显示, 课程状态显示, 字体, 字号, "
+                                        "颜色, 状态, 背景色) values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                         values);
+        return;
+    }
+    QVariantList params = values;
+    params << q.FieldByName(QStringLiteral("ID")).AsInteger();
+    connection->exec(QStringLiteral("update bookset set 视频文件目录 = ?, 音频文件目录 = ?, 课程名显示 = ?, 课程状态显示 = ?, "
+                                    "字体 = ?, 字号 = ?, 颜色 = ?, 状态 = ?, 背景色 = ? where ID = ?"),
+                     params);
+}
+
 } // namespace varendo::db

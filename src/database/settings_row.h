@@ -42,6 +42,10 @@ QString sampleAudioFile(const QString& audioDir);
 SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appDir,
                             const std::function<bool(const QString&)>& fileExists);
 
+// Writes the folders, display flags, font and background into the first
+// settings row, or adds the row when there is none. Values are bound.
+void saveSettingsRow(const ConnectionPtr& connection, const SettingsRow& row);
+
 // The style column: "fsbold," "fsItalic," "fsUnderline," "fsStrikeOut," for each style on.
 QString fontStyleText(const LessonFontSettings& font);
 void applyFontStyleText(const QString& text, LessonFontSettings& font);

@@ -1,6 +1,13 @@
 #include "ui/settings_dialog.h"
 
+#include "common/colour_value.h"
+#include "database/settings_row.h"
+#include "ui/main_window.h"
+#include "ui/varendo_windows.h"
+
 #include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -73,4 +80,106 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
     layout->addWidget(grp4);
     layout->addWidget(grp2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const varendo::MessageBoxes& boxes = w.messages;
+    using Handler = void (TForm4::*)(QObject*);
+    for (auto [button, handler] : {std::pair<QAbstractButton*, Handler>{btn7, &TForm4::btn7Click},
+                                   std::pair<QAbstractButton*, Handler>{btnrecord, &TForm4::btnrecordClick},
+                                   std::pair<QAbstractButton*, Handler>{chk1, &TForm4::chk1Click},
+                                   std::pair<QAbstractButton*, Handler>{chk2, &TForm4::chk2Click},
+                                   std::pair<QAbstractButton*, Handler>{btn4, &TForm4::btn4Click},
+                                   std::pair<QAbstractButton*, Handler>{btn5, &TForm4::btn5Click},
+                                   std::pair<QAbstractButton*, Handler>{btn3, &TForm4::btn3Click}})
+        connect(button, &QAbstractButton::clicked, this,
+                [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    w.messages.guarded([this] { FormShow(this); });
+}
+
+void TForm4::FormShow(QObject*)
+{
+    const TForm1& f = *w.Form1;
+    lbledt->setText(f.videoDir);
+    lbledt1->setText(f.audioDir);
+    chk1->setChecked(f.showLessonNameFlag == QLatin1String("1"));
+    chk2->setChecked(f.showLessonStateFlag == QLatin1String("1"));
+}
+
+void TForm4::pickFolder(QLineEdit* box, const QString& title)
+{
+    rzslctfldrdlg1->setWindowTitle(title);
+    rzslctfldrdlg1->setDirectory(box->text());
+    if (rzslctfldrdlg1->exec() == QDialog::Accepted && !rzslctfldrdlg1->selectedFiles().isEmpty())
+        box->setText(QDir::toNativeSeparators(rzslctfldrdlg1->selectedFiles().constFirst()));
+    // The picker may have moved the working folder.
+    QDir::setCurrent(w.Form1->appDir);
+}
+
+void TForm4::btn7Click(QObject*)
+{
+    pickFolder(lbledt, QStringLiteral("定位视频目录地址"));
+}
+
+void TForm4::btnrecordClick(QObject*)
+{
+    pickFolder(lbledt1, QStringLiteral("定位音频目录地址"));
+}
+
+void TForm4::chk1Click(QObject*)
+{
+    w.Form1->showLessonNameFlag = chk1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void TForm4::chk2Click(QObject*)
+{
+    w.Form1->showLessonStateFlag = chk2->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void TForm4::btn4Click(QObject*)
+{
+    TForm1& f = *w.Form1;
+    f.showLessonNameFlag = chk1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    f.showLessonStateFlag = chk2->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    varendo::db::SettingsRow row;
+    row.videoDir = lbledt->text();
+    row.audioDir = lbledt1->text();
+    row.showLessonNameFlag = f.showLessonNameFlag;
+    row.showLessonStateFlag = f.showLessonStateFlag;
+    const QFont font = f.mmo1->font();
+    row.font.name = font.family();
+    row.font.pointSize = font.pointSize();
+    row.font.colour = varendo::valueFromColor(f.lessonFont.color);
+    row.font.bold = font.bold();
+    row.font.italic = font.italic();
+    row.font.underline = font.underline();
+    row.font.strikeOut = font.strikeOut();
+    row.backgroundColour = f.lessonBackgroundValue;
+    // A failed write is shown by the general error handler; the folders in force stay.
+    varendo::db::saveSettingsRow(f.database(), row);
+    f.videoDir = row.videoDir;
+    f.audioDir = row.audioDir;
+    w.messages.ShowMessage(QStringLiteral("保存完成!"));
+}
+
+void TForm4::btn5Click(QObject*)
+{
+    FormShow(this);
+    TForm1& f = *w.Form1;
+    const varendo::db::LessonFontSettings defaults;
+    QFont font(defaults.name);
+    font.setPointSize(defaults.pointSize);
+    f.lessonFont.font = font;
+    f.lessonFont.color = varendo::colorFromValue(defaults.colour);
+    f.lessonBackgroundValue = varendo::db::SettingsRow{}.backgroundColour;
+    f.styleLessonPanes();
+    w.messages.ShowMessage(QStringLiteral("恢复默认完成,请保存设置!"));
+}
+
+void TForm4::btn3Click(QObject*)
+{
+    close();
 }

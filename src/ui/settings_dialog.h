@@ -15,6 +15,20 @@ public:
     explicit TForm4(varendo::VarendoWindows& windows);
     varendo::VarendoWindows& w;
 
+    // Each showing starts from the settings in force.
+    void FormShow(QObject* sender);
+    // Folder pickers: the chosen folder replaces the box's text; nothing is stored yet.
+    void btn7Click(QObject* sender);
+    void btnrecordClick(QObject* sender);
+    // The board's display options change at once, stored or not.
+    void chk1Click(QObject* sender);
+    void chk2Click(QObject* sender);
+    // Stores folders, options, font and background in the settings row.
+    void btn4Click(QObject* sender);
+    // Puts the folders and options back to those in force and the text look to the factory one.
+    void btn5Click(QObject* sender);
+    void btn3Click(QObject* sender);
+
     QGroupBox* grp1 = nullptr;
     QLineEdit* lbledt = nullptr;   // video folder
     QPushButton* btn7 = nullptr;
@@ -32,4 +46,10 @@ public:
     QPushButton* btn5 = nullptr;
     QPushButton* btn3 = nullptr;
     QFileDialog* rzslctfldrdlg1 = nullptr; // picks a folder; the media library borrows it
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void pickFolder(QLineEdit* box, const QString& title);
 };

@@ -22,6 +22,8 @@ public:
     // ---- Lesson database
     void dfcreat();
     void getset();
+    // The lesson font and background on the four lesson panes and the notes editor.
+    void styleLessonPanes();
     // A fresh query on the main query's connection, for a handler's own result set.
     std::unique_ptr<varendo::db::Query> newQuery() const;
     // The main query; an error when the database could not be opened.

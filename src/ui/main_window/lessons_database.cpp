@@ -154,7 +154,13 @@ void TLessonsPart::getset()
     lessonFont.font = font;
     lessonFont.color = colorFromValue(row.font.colour);
 
-    const QColor background = colorFromValue(row.backgroundColour);
-    for (QPlainTextEdit* pane : {mmo1, rzm1, rzm2, rzm3, w.Form3->mmo1})
-        styleLessonPane(pane, lessonFont, background);
+    form_.lessonBackgroundValue = row.backgroundColour;
+    styleLessonPanes();
+}
+
+void TLessonsPart::styleLessonPanes()
+{
+    const QColor background = colorFromValue(form_.lessonBackgroundValue);
+    for (QPlainTextEdit* pane : {mmo1, rzm1, rzm2, rzm3, form_.w.Form3->mmo1})
+        styleLessonPane(pane, form_.lessonFont, background);
 }

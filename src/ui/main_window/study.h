@@ -21,10 +21,13 @@ public:
     using TMainWindowPart::TMainWindowPart;
 
     void B1Click(QObject* sender);
+    // Shows the settings dialog without waiting for it.
+    void S3Click(QObject* sender);
     void lbl1DblClick(QObject* sender);
 
     // ---- State
     TLessonFont lessonFont;
+    qint64 lessonBackgroundValue = -16777192; // as stored: a colour or a desktop colour's index
     QString showLessonNameFlag;
     QString showLessonStateFlag;
 

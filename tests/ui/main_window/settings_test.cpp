@@ -1,0 +1,85 @@
+// The settings dialog through the real windows on a real lesson database:
+// what it shows, what it stores, and what its defaults put back.
+#include "program_folder.h"
+
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace varendo;
+
+namespace {
+
+// The first settings row, column by column.
+QString stored(ProgramFolder& folder, const QString& column)
+{
+    db::Query q(folder.open());
+    q.SetSQL(QStringLiteral("select * from bookset order by ID"));
+    q.Open();
+    q.First();
+    return q.FieldByName(column).AsString();
+}
+
+} // namespace
+
+// Folders typed and options ticked are stored with the text look on Save; the
+// options change at once, the folders only when saved; Default and Save store
+// the factory look with the folders in force.
+TEST(SettingsDialog, SavesFoldersOptionsAndTheTextLookAndDefaultsPutTheFactoryLookBack)
+{
+    ProgramFolder folder;
+    folder.writeLessons({});
+    VarendoWindows& windows = folder.start();
+    TForm1* f = windows.Form1;
+    TForm4* settings = windows.Form4;
+    const QString videoInForce = f->videoDir;
+
+    f->S3->trigger();
+    ASSERT_TRUE(settings->isVisible());
+    EXPECT_EQ(settings->lbledt->text(), videoInForce);
+
+    // Typed but left: the next showing shows the folder in force again.
+    settings->lbledt->setText(QStringLiteral("/somewhere/else"));
+    settings->btn3->click();
+    EXPECT_FALSE(settings->isVisible());
+    f->S3->trigger();
+    EXPECT_EQ(settings->lbledt->text(), videoInForce);
+
+    const bool names = settings->chk1->isChecked();
+    settings->chk1->click();
+    EXPECT_EQ(f->showLessonNameFlag, names ? "0" : "1") << "the option changes before any save";
+
+    QFont font = f->mmo1->font();
+    font.setBold(true);
+    font.setUnderline(true);
+    f->lessonFont.font = font;
+    f->lessonFont.color = QColor(0x12, 0x34, 0x56);
+    f->styleLessonPanes();
+    const QString video = folder.file(QStringLiteral("my video"));
+    settings->lbledt->setText(video);
+    settings->btn4->click();
+    EXPECT_EQ(f->videoDir, video);
+    EXPECT_EQ(stored(folder, QStringLiteral("视频文件目录")), video);
+    EXPECT_EQ(stored(folder, QStringLiteral("课程名显示")), names ? "0" : "1");
+    EXPECT_EQ(stored(folder, QStringLiteral("状态")), "fsbold,fsUnderline,");
+    EXPECT_EQ(stored(folder, QStringLiteral("颜色")), QString::number(0x56 * 65536 + 0x34 * 256 + 0x12));
+
+    settings->btn5->click();
+    EXPECT_FALSE(f->mmo1->font().bold());
+    settings->btn4->click();
+    EXPECT_EQ(stored(folder, QStringLiteral("字体")), "微软雅黑");
+    EXPECT_EQ(stored(folder, QStringLiteral("字号")), "12");
+    EXPECT_EQ(stored(folder, QStringLiteral("颜色")), "0");
+    EXPECT_EQ(stored(folder, QStringLiteral("状态")), "");
+    EXPECT_EQ(stored(folder, QStringLiteral("背景色")), "-16777192");
+    EXPECT_EQ(stored(folder, QStringLiteral("视频文件目录")), video) << "the folders in force are kept";
+    EXPECT_EQ(folder.messages,
+              (QStringList{"保存完成!", "恢复默认完成,请保存设置!", "保存完成!"}));
+}

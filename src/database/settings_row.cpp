@@ -1,5 +1,7 @@
 #include "database/settings_row.h"
 
+#include "common/varendo_error.h"
+
 namespace varendo::db {
 
 QString sampleAudioFile(const QString& audioDir)
@@ -71,6 +73,11 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     row.showLessonNameFlag = q.FieldByName(QStringLiteral("课程名显示")).AsString();
     row.showLessonStateFlag = q.FieldByName(QStringLiteral("课程状态显示")).AsString();
     row.font.name = q.FieldByName(QStringLiteral("字体")).AsString();
+    // A family too long for the font column is kept whole beside it; it counts
+    // only while the font column still names its beginning (nobody changed it since).
+    const QString whole = q.FieldByName(QStringLiteral("自定义四")).AsString();
+    if (!whole.isEmpty() && whole.startsWith(row.font.name) && !row.font.name.isEmpty())
+        row.font.name = whole;
     row.font.pointSize = int(numberOr(q, QStringLiteral("字号"), row.font.pointSize, row.problems));
     row.font.colour = numberOr(q, QStringLiteral("颜色"), row.font.colour, row.problems);
     applyFontStyleText(q.FieldByName(QStringLiteral("状态")).AsString(), row.font);
@@ -78,32 +85,56 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     return row;
 }
 
+namespace {
+
+constexpr int kFontColumnWidth = 12;
+
+// The row every save goes to; added with its defaults when there is none.
+qint64 firstSettingsRow(const ConnectionPtr& connection)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Query q(connection);
+        q.SetSQL(QStringLiteral("select ID from bookset order by ID"));
+        q.Open();
+        q.First();
+        if (!q.Eof())
+            return q.FieldByName(QStringLiteral("ID")).AsInteger();
+        connection->exec(QStringLiteral("insert into bookset default values"));
+    }
+    throw VarendoError(QStringLiteral("设置无法保存：bookset 表中没有设置行。"));
+}
+
+QVariantList fontValues(const LessonFontSettings& font)
+{
+    return {font.name.left(kFontColumnWidth), QString::number(font.pointSize), QString::number(font.colour),
+            fontStyleText(font), font.name.size() > kFontColumnWidth ? font.name : QString()};
+}
+
+const QString kFontAssignments = QStringLiteral("字体 = ?, 字号 = ?, 颜色 = ?, 状态 = ?, 自定义四 = ?");
+
+} // namespace
+
 void saveSettingsRow(const ConnectionPtr& connection, const SettingsRow& row)
 {
-    const QVariantList values{row.videoDir,
-                              row.audioDir,
-                              row.showLessonNameFlag,
-                              row.showLessonStateFlag,
-                              row.font.name,
-                              QString::number(row.font.pointSize),
-                              QString::number(row.font.colour),
-                              fontStyleText(row.font),
-                              QString::number(row.backgroundColour)};
-    Query q(connection);
-    q.SetSQL(QStringLiteral("select ID from bookset order by ID"));
-    q.Open();
-    q.First();
-    if (q.Eof()) {
-        connection->exec(QStringLiteral("insert into bookset (视频文件目录, 音频文件目录, 课程名显示, 课程状态显示, 字体, 字号, "
-                                        "颜色, 状态, 背景色) values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                         values);
-        return;
-    }
-    QVariantList params = values;
-    params << q.FieldByName(QStringLiteral("ID")).AsInteger();
-    connection->exec(QStringLiteral("update bookset set 视频文件目录 = ?, 音频文件目录 = ?, 课程名显示 = ?, 课程状态显示 = ?, "
-                                    "字体 = ?, 字号 = ?, 颜色 = ?, 状态 = ?, 背景色 = ? where ID = ?"),
+    const qint64 id = firstSettingsRow(connection);
+    QVariantList params{row.videoDir, row.audioDir, row.showLessonNameFlag, row.showLessonStateFlag};
+    params << fontValues(row.font) << QString::number(row.backgroundColour) << id;
+    connection->exec(QStringLiteral("update bookset set 视频文件目录 = ?, 音频文件目录 = ?, 课程名显示 = ?, 课程状态显示 = ?, ")
+                         + kFontAssignments + QStringLiteral(", 背景色 = ? where ID = ?"),
                      params);
+}
+
+void saveFontSettings(const ConnectionPtr& connection, const LessonFontSettings& font)
+{
+    const qint64 id = firstSettingsRow(connection);
+    connection->exec(QStringLiteral("update bookset set ") + kFontAssignments + QStringLiteral(" where ID = ?"),
+                     fontValues(font) << id);
+}
+
+void saveBackgroundColour(const ConnectionPtr& connection, qint64 value)
+{
+    const qint64 id = firstSettingsRow(connection);
+    connection->exec(QStringLiteral("update bookset set 背景色 = ? where ID = ?"), {QString::number(value), id});
 }
 
 } // namespace varendo::db

@@ -9,6 +9,8 @@
 namespace varendo::db {
 
 struct LessonFontSettings {
+    // The whole family name. The font column holds 12 characters, so a longer
+    // name is kept whole in the spare memo column 自定义四 as well.
     QString name = QStringLiteral("微软雅黑");
     int pointSize = 12;
     qint64 colour = 0;
@@ -45,6 +47,11 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
 // Writes the folders, display flags, font and background into the first
 // settings row, or adds the row when there is none. Values are bound.
 void saveSettingsRow(const ConnectionPtr& connection, const SettingsRow& row);
+
+// Writes the font columns of the first settings row.
+void saveFontSettings(const ConnectionPtr& connection, const LessonFontSettings& font);
+// Writes the background colour of the first settings row.
+void saveBackgroundColour(const ConnectionPtr& connection, qint64 value);
 
 // The style column: "fsbold," "fsItalic," "fsUnderline," "fsStrikeOut," for each style on.
 QString fontStyleText(const LessonFontSettings& font);

@@ -89,7 +89,9 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
                                    std::pair<QAbstractButton*, Handler>{chk2, &TForm4::chk2Click},
                                    std::pair<QAbstractButton*, Handler>{btn4, &TForm4::btn4Click},
                                    std::pair<QAbstractButton*, Handler>{btn5, &TForm4::btn5Click},
-                                   std::pair<QAbstractButton*, Handler>{btn3, &TForm4::btn3Click}})
+                                   std::pair<QAbstractButton*, Handler>{btn3, &TForm4::btn3Click},
+                                   std::pair<QAbstractButton*, Handler>{btn1, &TForm4::btn1Click},
+                                   std::pair<QAbstractButton*, Handler>{btn2, &TForm4::btn2Click}})
         connect(button, &QAbstractButton::clicked, this,
                 [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
 }
@@ -149,14 +151,7 @@ void TForm4::btn4Click(QObject*)
     row.audioDir = lbledt1->text();
     row.showLessonNameFlag = f.showLessonNameFlag;
     row.showLessonStateFlag = f.showLessonStateFlag;
-    const QFont font = f.mmo1->font();
-    row.font.name = font.family();
-    row.font.pointSize = font.pointSize();
-    row.font.colour = varendo::valueFromColor(f.lessonFont.color);
-    row.font.bold = font.bold();
-    row.font.italic = font.italic();
-    row.font.underline = font.underline();
-    row.font.strikeOut = font.strikeOut();
+    row.font = f.storedLessonFont();
     row.backgroundColour = f.lessonBackgroundValue;
     // A failed write is shown by the general error handler; the folders in force stay.
     varendo::db::saveSettingsRow(f.database(), row);
@@ -177,6 +172,16 @@ void TForm4::btn5Click(QObject*)
     f.lessonBackgroundValue = varendo::db::SettingsRow{}.backgroundColour;
     f.styleLessonPanes();
     w.messages.ShowMessage(QStringLiteral("恢复默认完成,请保存设置!"));
+}
+
+void TForm4::btn1Click(QObject*)
+{
+    w.Form1->F1Click(btn1);
+}
+
+void TForm4::btn2Click(QObject*)
+{
+    w.Form1->C2Click(btn2);
 }
 
 void TForm4::btn3Click(QObject*)

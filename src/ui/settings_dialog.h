@@ -28,6 +28,9 @@ public:
     // Puts the folders and options back to those in force and the text look to the factory one.
     void btn5Click(QObject* sender);
     void btn3Click(QObject* sender);
+    // The text font and background dialogs of the main window.
+    void btn1Click(QObject* sender);
+    void btn2Click(QObject* sender);
 
     QGroupBox* grp1 = nullptr;
     QLineEdit* lbledt = nullptr;   // video folder

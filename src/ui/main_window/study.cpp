@@ -1,6 +1,7 @@
 // Where the study windows open from.
 #include "ui/main_window.h"
 
+#include "common/colour_value.h"
 #include "ui/event_hook.h"
 #include "ui/message_box.h"
 #include "ui/notes_window.h"
@@ -8,6 +9,8 @@
 #include "ui/varendo_windows.h"
 
 #include <QAction>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QLabel>
 
 using namespace varendo;
@@ -15,6 +18,8 @@ using namespace varendo;
 void TStudyPart::connectStudyHandlers()
 {
     const MessageBoxes& boxes = form_.w.messages;
+    QObject::connect(F1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { F1Click(F1); }); });
+    QObject::connect(C2, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { C2Click(C2); }); });
     QObject::connect(S3, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { S3Click(S3); }); });
     QObject::connect(B1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { B1Click(B1); }); });
     // The notes marker beside the lesson text opens the notes on a double click.
@@ -36,6 +41,58 @@ void TStudyPart::S3Click(QObject*)
     }
     settings->show();
     settings->raise();
+}
+
+varendo::db::LessonFontSettings TStudyPart::storedLessonFont() const
+{
+    const QFont& font = lessonFont.font;
+    varendo::db::LessonFontSettings stored;
+    stored.name = font.family();
+    stored.pointSize = font.pointSize() > 0 ? font.pointSize() : stored.pointSize;
+    stored.colour = varendo::valueFromColor(lessonFont.color);
+    stored.bold = font.bold();
+    stored.italic = font.italic();
+    stored.underline = font.underline();
+    stored.strikeOut = font.strikeOut();
+    return stored;
+}
+
+void TStudyPart::F1Click(QObject*)
+{
+    if (!dlgFont1) {
+        dlgFont1 = new QFontDialog(&form_);
+        dlgFont1->setWindowTitle(QStringLiteral("字体"));
+    }
+    dlgFont1->setCurrentFont(lessonFont.font);
+    if (dlgFont1->exec() != QDialog::Accepted)
+        return;
+    TLessonFont chosen = lessonFont;
+    chosen.font = dlgFont1->selectedFont();
+    const TLessonFont previous = lessonFont;
+    lessonFont = chosen;
+    // Stored first: a failed write leaves the panes as they were.
+    try {
+        varendo::db::saveFontSettings(form_.database(), storedLessonFont());
+    } catch (...) {
+        lessonFont = previous;
+        throw;
+    }
+    form_.styleLessonPanes();
+}
+
+void TStudyPart::C2Click(QObject*)
+{
+    if (!dlgColor1) {
+        dlgColor1 = new QColorDialog(&form_);
+        dlgColor1->setWindowTitle(QStringLiteral("颜色"));
+    }
+    dlgColor1->setCurrentColor(varendo::colorFromValue(lessonBackgroundValue));
+    if (dlgColor1->exec() != QDialog::Accepted)
+        return;
+    const qint64 value = varendo::valueFromColor(dlgColor1->selectedColor());
+    varendo::db::saveBackgroundColour(form_.database(), value);
+    lessonBackgroundValue = value;
+    form_.styleLessonPanes();
 }
 
 void TStudyPart::B1Click(QObject*)

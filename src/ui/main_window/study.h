@@ -1,6 +1,7 @@
 #pragma once
 // Where the study windows open from (notes, progress board, settings), and the
 // lesson font they share with the lesson panes.
+#include "database/settings_row.h"
 #include "ui/main_window/part.h"
 
 #include <QColor>
@@ -8,6 +9,8 @@
 #include <QString>
 
 class QAction;
+class QColorDialog;
+class QFontDialog;
 class QObject;
 
 // Font of the lesson panes, with the colour its text is drawn in.
@@ -23,6 +26,11 @@ public:
     void B1Click(QObject* sender);
     // Shows the settings dialog without waiting for it.
     void S3Click(QObject* sender);
+    // The lesson panes' font and background, chosen in their dialogs and stored at once.
+    void F1Click(QObject* sender);
+    void C2Click(QObject* sender);
+    // The lesson font as the settings row stores it.
+    varendo::db::LessonFontSettings storedLessonFont() const;
     void lbl1DblClick(QObject* sender);
 
     // ---- State
@@ -35,6 +43,8 @@ public:
     QAction *S3 = nullptr, *J1 = nullptr;           // system menu: settings, progress
     QAction *B1 = nullptr, *L1 = nullptr;           // pane menu: notes, progress
     QAction *F1 = nullptr, *C2 = nullptr;           // pane menu: font, background colour
+    QFontDialog* dlgFont1 = nullptr;
+    QColorDialog* dlgColor1 = nullptr;
 
 protected:
     void connectStudyHandlers();

@@ -1,5 +1,6 @@
 // The settings dialog through the real windows on a real lesson database:
 // what it shows, what it stores, and what its defaults put back.
+#include "dialog_answer.h"
 #include "program_folder.h"
 
 #include "ui/main_window.h"
@@ -7,6 +8,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -82,4 +86,46 @@ TEST(SettingsDialog, SavesFoldersOptionsAndTheTextLookAndDefaultsPutTheFactoryLo
     EXPECT_EQ(stored(folder, QStringLiteral("视频文件目录")), video) << "the folders in force are kept";
     EXPECT_EQ(folder.messages,
               (QStringList{"保存完成!", "恢复默认完成,请保存设置!", "保存完成!"}));
+}
+
+// The font and background chosen in their dialogs are stored at once and come
+// back at the next start; a family name longer than the font column is kept whole.
+TEST(SettingsDialog, ChosenFontAndBackgroundAreStoredAtOnceAndComeBack)
+{
+    QString longFamily;
+    for (const QString& family : QFontDatabase::families())
+        if (family.size() > 12 && !QFontDatabase::isPrivateFamily(family)) {
+            longFamily = family;
+            break;
+        }
+    if (longFamily.isEmpty())
+        GTEST_SKIP() << "no installed font family has a name over 12 characters";
+    ProgramFolder folder;
+    folder.writeLessons({});
+    TForm1* f = folder.start().Form1;
+
+    {
+        test::DialogAnswer answer([&](QDialog* dialog) {
+            static_cast<QFontDialog*>(dialog)->setCurrentFont(QFont(longFamily, 14));
+        });
+        f->F1->trigger();
+    }
+    {
+        test::DialogAnswer answer(
+            [](QDialog* dialog) { static_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(10, 20, 30)); });
+        f->C2->trigger();
+    }
+    EXPECT_EQ(stored(folder, QStringLiteral("字体")), longFamily.left(12));
+    EXPECT_EQ(stored(folder, QStringLiteral("自定义四")), longFamily);
+    EXPECT_EQ(stored(folder, QStringLiteral("字号")), "14");
+    EXPECT_EQ(stored(folder, QStringLiteral("背景色")), QString::number(30 * 65536 + 20 * 256 + 10));
+    EXPECT_EQ(f->mmo1->font().family(), longFamily);
+    EXPECT_EQ(f->mmo1->palette().color(QPalette::Base), QColor(10, 20, 30));
+
+    TForm1* again = folder.start().Form1;
+    EXPECT_EQ(again->lessonFont.font.family(), longFamily);
+    EXPECT_EQ(again->lessonFont.font.pointSize(), 14);
+    EXPECT_EQ(again->rzm2->font().family(), longFamily);
+    EXPECT_EQ(again->rzm2->palette().color(QPalette::Base), QColor(10, 20, 30));
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
 }

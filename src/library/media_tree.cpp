@@ -187,7 +187,7 @@ void MediaTree::forEachNode(const std::function<void(const Node& node, int level
 QStringList MediaTree::mdlLines() const
 {
     QStringList lines;
-    forEachNode([&lines](const Node& node, int level) { lines.append(QString(level, QLatin1Char('\t')) + node.text); });
+    forEachNode([&lines](const Node& node, int level) { lines.append(mdlLine(level, node.text)); });
     return lines;
 }
 

@@ -55,6 +55,9 @@ struct TreeChange {
     NodeKind kind = NodeKind::Folder;
 };
 
+// One line of a media list file: the node's level as that many tabs, then its text.
+inline QString mdlLine(int level, const QString& text) { return QString(level, QLatin1Char('\t')) + text; }
+
 class MediaTree {
 public:
     struct Node {

@@ -2,6 +2,8 @@
 // The recorder's state as its three buttons show it: each state has its own
 // picture on the record, play and stop buttons, and every handler decides by
 // looking at those pictures. The numbers index the main window's image list.
+#include "common/recording_format.h"
+
 #include <QtGlobal>
 
 namespace varendo::recorder {
@@ -39,8 +41,8 @@ constexpr RecorderImages imagesFor(RecorderState state)
 }
 
 // A recording's bytes: 65-byte blocks, 1625 bytes a second of sound.
-constexpr qint64 kBytesPerSecond = 1625;
-constexpr qint64 kBlockBytes = 65;
+constexpr qint64 kBytesPerSecond = gsmRecordingFormat().avgBytesPerSec;
+constexpr qint64 kBlockBytes = gsmRecordingFormat().blockAlign;
 // Whole seconds of a recording of size bytes, the rest dropped.
 constexpr qint64 recordingSeconds(qint64 size) { return size / kBytesPerSecond; }
 // Whole blocks; bytes after the last whole block are not played.

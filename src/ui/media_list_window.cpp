@@ -55,16 +55,16 @@ QIcon maskGroupIcon()
     return QIcon(pm);
 }
 
-// Pre-order over every node of the tree.
-void forEachNode(QTreeWidget* tree, const std::function<void(QTreeWidgetItem*)>& visit)
+// Pre-order over every node of the tree, with its level (0 at the top).
+void forEachNode(QTreeWidget* tree, const std::function<void(QTreeWidgetItem*, int)>& visit)
 {
-    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* node) {
-        visit(node);
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* node, int level) {
+        visit(node, level);
         for (int i = 0; i < node->childCount(); ++i)
-            walk(node->child(i));
+            walk(node->child(i), level + 1);
     };
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        walk(tree->topLevelItem(i));
+        walk(tree->topLevelItem(i), 0);
 }
 
 } // namespace
@@ -375,7 +375,7 @@ void TForm6::addPlaceholder()
 int TForm6::nodeCount() const
 {
     int count = 0;
-    forEachNode(tv1, [&](QTreeWidgetItem*) { ++count; });
+    forEachNode(tv1, [&](QTreeWidgetItem*, int) { ++count; });
     return count;
 }
 
@@ -478,7 +478,7 @@ void TForm6::S3Click(QObject*)
     QList<QTreeWidgetItem*> found;
     if (!keyword.isEmpty()) {
         const QString wanted = playback::upperLatin(keyword);
-        forEachNode(tv1, [&](QTreeWidgetItem* node) {
+        forEachNode(tv1, [&](QTreeWidgetItem* node, int) {
             if (!playback::upperLatin(node->text(0).trimmed()).contains(wanted))
                 return;
             if (QTreeWidgetItem* parent = node->parent())
@@ -766,13 +766,7 @@ void TForm6::savelistfile(const QString& name, const QString& filter, bool tree)
 bool TForm6::savemdl(const QString& fileName)
 {
     QStringList lines;
-    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* node, int level) {
-        lines << QString(level, QLatin1Char('\t')) + node->text(0);
-        for (int i = 0; i < node->childCount(); ++i)
-            walk(node->child(i), level + 1);
-    };
-    for (int i = 0; i < tv1->topLevelItemCount(); ++i)
-        walk(tv1->topLevelItem(i), 0);
+    forEachNode(tv1, [&](QTreeWidgetItem* node, int level) { lines << library::mdlLine(level, node->text(0)); });
     QString error;
     if (library::writeListFile(fileName, lines, &error))
         return true;
@@ -809,7 +803,7 @@ bool TForm6::loadmdl(const QString& fileName)
 
 void TForm6::setnodekinds()
 {
-    forEachNode(tv1, [&](QTreeWidgetItem* node) {
+    forEachNode(tv1, [&](QTreeWidgetItem* node, int) {
         const QTreeWidgetItem* parent = node->parent();
         setKind(node, library::kindAfterLoad(node->text(0), node->childCount() > 0,
                                              parent ? std::optional(kindOf(parent)) : std::nullopt,

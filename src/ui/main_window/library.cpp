@@ -46,8 +46,7 @@ void TLibraryPart::D1Click(QObject*)
     TForm6& list = *form_.w.Form6;
     QFileDialog* picker = form_.w.Form4->rzslctfldrdlg1;
     picker->setWindowTitle(QStringLiteral("请选择操作目录"));
-    if (!form_.dlgOpen1->directory().path().isEmpty())
-        picker->setDirectory(form_.dlgOpen1->directory());
+    picker->setDirectory(form_.dlgOpen1->directory());
     if (picker->exec() != QDialog::Accepted || picker->selectedFiles().isEmpty())
         return;
     const QString folder = picker->selectedFiles().constFirst();

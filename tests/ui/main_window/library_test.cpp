@@ -210,7 +210,7 @@ TEST(MediaLibrary, PlayListMovesKeepTheCheckOnThePlayingEntry)
     };
     for (const Move& move : moves) {
         list->lst1->clear();
-        for (const QString& text : {"a", "b", "c", "d"}) {
+        for (const char* text : {"a", "b", "c", "d"}) {
             auto* item = new QListWidgetItem(text, list->lst1);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(text == QStringLiteral("c") ? Qt::Checked : Qt::Unchecked);

@@ -128,7 +128,7 @@ TEST(Recorder, AVoiceIsRecordedHeardBackSavedAndOpenedAgain)
     f->dstrckbr1->setToolTip(playingHint(folder.file(QStringLiteral("a.mp3dir/lesson.mp3"))));
     f->pmrecsave1Popup(f->pmrecsave1);
     ASSERT_TRUE(f->pmrecsave->isEnabled());
-    for (const QString name : {QStringLiteral("mine.rec"), QStringLiteral("mine.wav")}) {
+    for (const QString& name : {QStringLiteral("mine.rec"), QStringLiteral("mine.wav")}) {
         QString proposed;
         test::DialogAnswer answer([&](QDialog* dialog) {
             proposed = static_cast<QFileDialog*>(dialog)->selectedFiles().value(0);

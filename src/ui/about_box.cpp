@@ -1,5 +1,7 @@
 #include "ui/about_box.h"
 
+#include "ui/pictures.h"
+
 #include <QGroupBox>
 #include <QLabel>
 
@@ -15,6 +17,7 @@ TForm2::TForm2(varendo::VarendoWindows& windows)
     img1->setGeometry(4, 8, 234, 278);
     img1->setScaledContents(false);
     img1->setAlignment(Qt::AlignCenter);
+    img1->setPixmap(varendo::loadPicture(QStringLiteral("about"), img1->size()));
     lbl1 = new QLabel(grp1);
     lbl1->setGeometry(0, 300, 241, 137);
     lbl1->setAlignment(Qt::AlignCenter);

@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/varendo_windows.h"
+#include "ui/window_frame.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,10 +24,6 @@ using namespace varendo;
 namespace {
 
 const QString kCaptionEnd = QStringLiteral(" 课程笔记");
-
-// The window's sizes are worked out from its outer size, frame included.
-constexpr int kFrameWidth = 8;
-constexpr int kFrameHeight = 33;
 
 // Runs a database write; its failure names what was being done, then the reason.
 template <typename Write>

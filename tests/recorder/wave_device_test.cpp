@@ -140,7 +140,9 @@ protected:
     {
         owner.reset();
         QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType());
-        EXPECT_EQ(devices->buffersInUse(), 0);
+        if (devices) { // not made when the case was skipped
+            EXPECT_EQ(devices->buffersInUse(), 0);
+        }
     }
 
     const WaveFormatRecord format = gsmRecordingFormat();

@@ -5,6 +5,7 @@
 #include "ui/event_hook.h"
 #include "ui/message_box.h"
 #include "ui/notes_window.h"
+#include "ui/progress_board.h"
 #include "ui/settings_dialog.h"
 #include "ui/varendo_windows.h"
 
@@ -22,6 +23,8 @@ void TStudyPart::connectStudyHandlers()
     QObject::connect(C2, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { C2Click(C2); }); });
     QObject::connect(S3, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { S3Click(S3); }); });
     QObject::connect(B1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { B1Click(B1); }); });
+    QObject::connect(J1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { J1Click(J1); }); });
+    QObject::connect(L1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { L1Click(L1); }); });
     // The notes marker beside the lesson text opens the notes on a double click.
     QLabel* marker = form_.lbl1;
     onEvent(marker, QEvent::MouseButtonDblClick, [this, &boxes, marker](QEvent*) {
@@ -100,6 +103,18 @@ void TStudyPart::B1Click(QObject*)
     TForm3* notes = form_.w.Form3;
     notes->show();
     notes->raise();
+}
+
+void TStudyPart::J1Click(QObject*)
+{
+    TForm5* board = form_.w.Form5;
+    board->show();
+    board->raise();
+}
+
+void TStudyPart::L1Click(QObject* sender)
+{
+    J1Click(sender);
 }
 
 void TStudyPart::lbl1DblClick(QObject* sender)

@@ -24,6 +24,9 @@ public:
     using TMainWindowPart::TMainWindowPart;
 
     void B1Click(QObject* sender);
+    // The progress board, from the system menu and the panes' menu.
+    void J1Click(QObject* sender);
+    void L1Click(QObject* sender);
     // Shows the settings dialog without waiting for it.
     void S3Click(QObject* sender);
     // The lesson panes' font and background, chosen in their dialogs and stored at once.

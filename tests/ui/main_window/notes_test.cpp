@@ -1,5 +1,6 @@
 // The lesson notes window on a real lesson database, with the main window's marker.
 #include "program_folder.h"
+#include "qstring_print.h"
 
 #include "ui/main_window.h"
 #include "ui/notes_window.h"
@@ -15,15 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 
 using namespace varendo;
 
-// Failures show texts as text.
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -1,0 +1,10 @@
+#pragma once
+// Test failures show Qt texts as text rather than as bytes.
+#include <QString>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}

@@ -44,6 +44,7 @@ void TForm1::connectHandlers()
     connectLessonHandlers();
     connectPlaybackHandlers();
     connectRepeatHandlers();
+    connectFullScreenHandlers();
     connectStudyHandlers();
     connectRecorderHandlers();
     connectLibraryHandlers();

@@ -9,6 +9,7 @@
 #include "playback/video_window.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
+#include "ui/player_controls.h"
 #include "ui/radio_group.h"
 #include "ui/varendo_windows.h"
 
@@ -33,34 +34,6 @@
 
 namespace {
 
-// A small picture with a letter or sign, for buttons without a standard icon.
-QIcon letterIcon(const QString& text, const QColor& colour)
-{
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(14);
-    p.setFont(f);
-    p.setPen(colour);
-    p.drawText(pm.rect(), Qt::AlignCenter, text);
-    return QIcon(pm);
-}
-
-QIcon dotIcon(const QColor& colour)
-{
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(colour);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QRectF(4, 4, 12, 12));
-    return QIcon(pm);
-}
-
 QPlainTextEdit* makePane(QWidget* parent, const QRect& geometry)
 {
     auto* pane = new QPlainTextEdit(parent);
@@ -74,17 +47,6 @@ QPlainTextEdit* makePane(QWidget* parent, const QRect& geometry)
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     pane->setPalette(pal);
     return pane;
-}
-
-QToolButton* makeToolButton(QWidget* parent, const QIcon& icon, const QString& hint, bool enabled)
-{
-    auto* b = new QToolButton(parent);
-    b->setIcon(icon);
-    b->setToolTip(hint);
-    b->setEnabled(enabled);
-    b->setAutoRaise(true);
-    b->setFixedSize(23, 22);
-    return b;
 }
 
 QAction* menuItem(QMenu* menu, const QString& caption, const QKeySequence& shortcut = {})
@@ -142,52 +104,14 @@ void TForm1::createPlayerColumn()
     fltrgrph1->setVideoWindow(vdwndw1);
     dstrckbr1->setFilterGraph(fltrgrph1);
 
-    ToolBar = new QToolBar(grp1);
+    varendo::takeToolBar(*this, varendo::buildPlayerToolBar(grp1, 255, 76));
     ToolBar->setGeometry(2, 488, 572, 29);
-    ToolBar->setIconSize(QSize(16, 16));
-    ToolBar->setMovable(false);
-    ToolBar->layout()->setSpacing(0);
-    ToolBar->layout()->setContentsMargins(0, 0, 0, 0);
-    StatusBar = new QLabel(ToolBar);
-    StatusBar->setFrameShape(QFrame::Panel);
-    StatusBar->setFrameShadow(QFrame::Sunken);
-    StatusBar->setFixedSize(255, 22);
-    ToolBar->addWidget(StatusBar);
-
-    QStyle* s = style();
-    btup = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("上一课程"), false);
-    btPlay = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("播放"), true);
-    btPause = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_MediaPause), QStringLiteral("暂停"), false);
-    btStop = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_MediaStop), QStringLiteral("停止"), false);
-    btnext = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("下一课程"), false);
-    btFullScreen = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_TitleBarMaxButton), QStringLiteral("全屏"), false);
-    btFullScreen->setCheckable(true);
-    btna = makeToolButton(ToolBar, letterIcon(QStringLiteral("A"), QColor(0, 128, 0)), QStringLiteral("复读起点"), false);
-    btnb = makeToolButton(ToolBar, letterIcon(QStringLiteral("B"), QColor(192, 0, 0)), QStringLiteral("复读终点"), false);
-    btretu = makeToolButton(ToolBar, s->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("复读"), false);
-    btretu->setCheckable(true);
-    btnrec = makeToolButton(ToolBar, dotIcon(QColor(200, 0, 0)), QStringLiteral("录音"), true);
-    btnrec->setCheckable(true);
-    for (QToolButton* b : {btup, btPlay, btPause, btStop, btnext, btFullScreen, btna, btnb, btretu, btnrec})
-        ToolBar->addWidget(b);
-
-    SoundLevel = new QSlider(Qt::Horizontal, ToolBar);
-    SoundLevel->setToolTip(QStringLiteral("音量"));
-    SoundLevel->setRange(0, 10000);
-    SoundLevel->setValue(10000);
-    SoundLevel->setEnabled(false);
-    SoundLevel->setFixedWidth(76);
-    ToolBar->addWidget(SoundLevel);
 
     // The repeat marks sit just above the position bar when shown.
-    btnabz = new QPushButton(grp1);
+    btnabz = varendo::buildRepeatMark(grp1, true);
     btnabz->setGeometry(1, 462, 7, 11);
-    btnabz->setStyleSheet(QStringLiteral("background-color: rgb(0, 160, 0); border: 1px solid rgb(0, 96, 0);"));
-    btnabz->hide();
-    btnbbz = new QPushButton(grp1);
+    btnbbz = varendo::buildRepeatMark(grp1, false);
     btnbbz->setGeometry(1, 462, 7, 11);
-    btnbbz->setStyleSheet(QStringLiteral("background-color: rgb(220, 0, 0); border: 1px solid rgb(128, 0, 0);"));
-    btnbbz->hide();
 }
 
 void TForm1::createLessonPanes()
@@ -267,26 +191,7 @@ void TForm1::createRecorderPanel()
     pnl2->setAutoFillBackground(true);
     pnl2->setFrameShape(QFrame::StyledPanel);
     pnl2->hide();
-    grp9 = new QGroupBox(pnl2);
-    grp9->setGeometry(0, 0, 134, 45);
-    // The pictures are set by the recorder's state.
-    btnplay = makeToolButton(grp9, QIcon(), QStringLiteral("播放录音"), true);
-    btnplay->move(4, 15);
-    btnrecord = new QToolButton(grp9);
-    btnrecord->setText(QStringLiteral("录音(&R)"));
-    btnrecord->setToolTip(QStringLiteral("开始录制"));
-    btnrecord->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    btnrecord->setIconSize(QSize(16, 16));
-    btnrecord->setAutoRaise(true);
-    btnrecord->setGeometry(29, 15, 76, 22);
-    btnstop = makeToolButton(grp9, QIcon(), QStringLiteral("停止"), true);
-    btnstop->move(107, 15);
-    // A thin bar across the top while a recording plays.
-    rzprgrsbr1 = new QProgressBar(grp9);
-    rzprgrsbr1->setGeometry(4, 5, 126, 6);
-    rzprgrsbr1->setTextVisible(false);
-    rzprgrsbr1->setRange(0, 100);
-    rzprgrsbr1->hide();
+    varendo::takeRecorderGroup(*this, varendo::buildRecorderGroup(pnl2));
 
     // The save dialog asks before replacing a file.
     dlgOpen1 = new QFileDialog(this, QStringLiteral("打开录音文件"));

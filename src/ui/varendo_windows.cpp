@@ -33,6 +33,8 @@ std::unique_ptr<VarendoWindows> createWindows(const QString& appDir, PlatformSer
     windows->Form4 = new TForm4(*windows);
     windows->Form6 = new TForm6(*windows);
     windows->Form7 = new TForm7(*windows);
+    // The floating bar starts with the main window's buttons and recorder pictures.
+    windows->Form1->setform7button();
     return windows;
 }
 

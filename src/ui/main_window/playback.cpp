@@ -8,6 +8,7 @@
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/sentence_tracking.h"
+#include "playback/video_window.h"
 #include "ui/event_hook.h"
 #include "ui/floating_bar.h"
 #include "ui/media_list_window.h"
@@ -39,40 +40,6 @@ using varendo::playback::EndStep;
 namespace {
 
 constexpr QChar kCr(13);
-
-// Hands every key released in a window to a handler once, before the control
-// it is meant for sees it.
-class KeyPreview final : public QObject {
-public:
-    KeyPreview(QWidget* window, std::function<void(QKeyEvent*)> handler)
-        : QObject(window), window_(window), handler_(std::move(handler))
-    {
-        qApp->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyRelease || !watched->isWidgetType())
-            return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        // An event not taken by its control travels up to the window through
-        // each parent: the first stop is where it is handled.
-        const bool travelling =
-            event == lastEvent_ && lastReceiver_ && widget != lastReceiver_ && widget->isAncestorOf(lastReceiver_);
-        lastEvent_ = event;
-        lastReceiver_ = widget;
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!travelling && !key->isAutoRepeat() && widget->window() == window_)
-            handler_(key);
-        return false;
-    }
-
-private:
-    QWidget* window_;
-    std::function<void(QKeyEvent*)> handler_;
-    const QEvent* lastEvent_ = nullptr;
-    QPointer<QWidget> lastReceiver_;
-};
 
 void setEnabledAll(std::initializer_list<QWidget*> controls, bool on)
 {
@@ -135,7 +102,7 @@ void TPlaybackPart::connectPlaybackHandlers()
                          boxes.guarded([&] { dstrckbr1KeyUp(dstrckbr1, key, modifiers); });
                      });
     // Key preview: the window sees every key released in it before the focused control.
-    new KeyPreview(&form_, [this, &boxes](QKeyEvent* key) {
+    onKeyRelease(&form_, [this, &boxes](QKeyEvent* key) {
         boxes.guarded([&] { FormKeyUp(&form_, key->key(), key->modifiers()); });
     });
 }
@@ -175,6 +142,11 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
             btdisall();
             form_.w.messages.ShowMessage(QStringLiteral("媒体文件:") + file + QStringLiteral("不存在!"));
         }
+        followOnFloatingBar(file);
+        // The video window keeps full screen across files: a lesson started in full
+        // screen brings the normal window back.
+        if (form_.btFullScreen->isChecked())
+            form_.vdwndw1DblClick(nullptr);
         return;
     }
     if (!exists) {
@@ -199,6 +171,8 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         pane->clear();
     rg1->SetItemIndex(-1);
     form_.C1Click(nullptr);
+    if (form_.w.Form6->isVisible() && form_.w.Form6->N19->isChecked())
+        form_.setform6pos();
     openFileMode = true;
     const QString path = chosen.trimmed();
     form_.rzm1->setPlainText(path);
@@ -238,7 +212,13 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         btPlay->setEnabled(false);
         setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btFullScreen, form_.btretu}, true);
         SoundLevel->setValue(fltrgrph1->volume());
+        followOnFloatingBar(path);
+        if (form_.btFullScreen->isChecked())
+            form_.vdwndw1DblClick(nullptr);
     } else {
+        // A video playing in full screen leaves it, while the mode is still video.
+        if (form_.isHidden())
+            form_.vdwndw1DblClick(nullptr);
         playMode = QStringLiteral("mp3");
         if (fltrgrph1->active()) {
             fltrgrph1->stop();
@@ -274,6 +254,15 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
     list->item(found)->setCheckState(Qt::Checked);
     playListIndex = found;
     form_.w.Form6->upnexten(playListIndex);
+}
+
+void TPlaybackPart::followOnFloatingBar(const QString& path)
+{
+    TForm7* floating = form_.w.Form7;
+    floating->dstrckbr1->setToolTip(playingHint(path));
+    floating->SoundLevel->setMaximum(SoundLevel->maximum());
+    floating->SoundLevel->setValue(fltrgrph1->volume());
+    floating->SoundLevel->setEnabled(true);
 }
 
 void TPlaybackPart::btenok(const QString& path)
@@ -349,6 +338,8 @@ void TPlaybackPart::btStopClick(QObject*)
         fltrgrph1->stop();
     else
         audioPlayer->Stop();
+    if (form_.isHidden())
+        form_.leaveFullScreenOnStop();
     btPlay->setEnabled(true);
     setEnabledAll({btPause, btStop, form_.btna, form_.btnb, form_.btretu, SoundLevel}, false);
     tmr1->stop();
@@ -433,7 +424,9 @@ void TPlaybackPart::SoundLevelChange(QObject*)
         fltrgrph1->setVolume(level);
     else
         audioPlayer->SetVolume(level / 100);
-    SoundLevel->setToolTip(QStringLiteral("音量:") + QString::number(level / 100));
+    const QString hint = QStringLiteral("音量:") + QString::number(level / 100);
+    SoundLevel->setToolTip(hint);
+    form_.w.Form7->SoundLevel->setToolTip(hint);
 }
 
 void TPlaybackPart::SoundLevelKeyUp(QObject*, int key)
@@ -481,7 +474,14 @@ void TPlaybackPart::N12Click(QObject*)
 
 void TPlaybackPart::dstrckbr1Timer(qint64 currentMs, qint64 durationMs)
 {
-    form_.StatusBar->setText(playback::statusText(currentMs, durationMs));
+    TForm7* floating = form_.w.Form7;
+    barSyncing = true;
+    floating->dstrckbr1->setMaximum(dstrckbr1->maximum());
+    floating->dstrckbr1->setValue(dstrckbr1->value());
+    barSyncing = false;
+    const QString status = playback::statusText(currentMs, durationMs);
+    form_.StatusBar->setText(status);
+    floating->StatusBar->setText(status);
     form_.repeatCheckVideoTick();
     // A duration not known yet makes no end.
     if (dstrckbr1->maximum() <= 0 || dstrckbr1->value() < dstrckbr1->maximum())
@@ -621,6 +621,10 @@ void TPlaybackPart::FormKeyUp(QObject*, int key, Qt::KeyboardModifiers modifiers
     case Qt::Key_Up:
     case Qt::Key_Down:
         SoundLevelKeyUp(SoundLevel, key);
+        break;
+    case Qt::Key_Escape:
+        if (form_.vdwndw1->fullScreen())
+            form_.leaveFullScreenOnEscape();
         break;
     default:
         break;

@@ -95,6 +95,8 @@ protected:
 
 private:
     bool videoMode() const;
+    // The floating bar's position hint and volume for a video starting.
+    void followOnFloatingBar(const QString& path);
     // Stops whichever player plays; tmr1 off.
     void stopPlayer();
     // The step previous and next take, through lessons or the play list.

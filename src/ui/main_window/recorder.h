@@ -51,6 +51,7 @@ public:
 
     // The picture a recorder button shows; the recorder's state is read from these.
     static int imageOf(const QToolButton* button);
+    static void setImage(QToolButton* button, int image);
 
     // ---- State
     QString recFileName;
@@ -89,7 +90,6 @@ protected:
 
 private:
     void showState(varendo::recorder::RecorderState state);
-    static void setImage(QToolButton* button, int image);
     // Starts the worker that plays file, with an output component of its own.
     void startPlayer(const QString& file);
     void abandonPlayer();

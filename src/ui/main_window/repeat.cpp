@@ -7,6 +7,7 @@
 #include "playback/position_track_bar.h"
 #include "playback/repeat_marks.h"
 #include "ui/event_hook.h"
+#include "ui/floating_bar.h"
 #include "ui/varendo_windows.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@ namespace {
 constexpr int kMarkWidth = 4;
 constexpr int kMarkHeight = 7;
 constexpr int kMarkBelowBarTop = 11;
+constexpr int kFloatingMarkBelowBarTop = 15;
 
 } // namespace
 
@@ -80,15 +82,31 @@ void TRepeatPart::connectRepeatHandlers()
         });
 }
 
+TRepeatPart::MarkSide TRepeatPart::markSide(MarkWindow window, bool start) const
+{
+    if (window == MarkWindow::Main) {
+        TDSTrackBar* bar = form_.dstrckbr1;
+        // The bar's design place is one pixel in from its group's edge; the marks
+        // keep their place relative to the bar wherever the layout puts it.
+        return {window, bar, start ? btnabz : btnbbz, bar->x() - 1, bar->y() + kMarkBelowBarTop};
+    }
+    TForm7* floating = form_.w.Form7;
+    TDSTrackBar* bar = floating->dstrckbr1;
+    // The floating bar's track bar is designed 8 pixels out past the bar's left edge.
+    return {window, bar, start ? floating->btnabz : floating->btnbbz, bar->x() + 8, bar->y() + kFloatingMarkBelowBarTop};
+}
+
+void TRepeatPart::placeMark(const MarkSide& side, int value)
+{
+    const int left = side.origin + markLeft(side.window, side.bar->width(), side.bar->maximum(), value);
+    side.mark->setGeometry(left, side.top, kMarkWidth, kMarkHeight);
+    side.mark->show();
+    side.mark->raise();
+}
+
 void TRepeatPart::placeMark(QPushButton* mark, int value)
 {
-    const TDSTrackBar* bar = form_.dstrckbr1;
-    // The bar's design place is one pixel in from its group's edge; the marks
-    // keep their place relative to the bar wherever the layout puts it.
-    const int left = bar->x() - 1 + markLeft(MarkWindow::Main, bar->width(), bar->maximum(), value);
-    mark->setGeometry(left, bar->y() + kMarkBelowBarTop, kMarkWidth, kMarkHeight);
-    mark->show();
-    mark->raise();
+    placeMark(markSide(MarkWindow::Main, mark == btnabz), value);
 }
 
 void TRepeatPart::followBar()
@@ -101,14 +119,22 @@ void TRepeatPart::followBar()
 
 void TRepeatPart::btnaClick(QObject*)
 {
-    form_.dstrckbr1->setSelStart(form_.dstrckbr1->value());
-    placeMark(btnabz, form_.dstrckbr1->value());
+    const int at = form_.dstrckbr1->value();
+    form_.dstrckbr1->setSelStart(at);
+    form_.w.Form7->dstrckbr1->setSelStart(at);
+    placeMark(btnabz, at);
+    placeMark(markSide(MarkWindow::Floating, true), at);
 }
 
 void TRepeatPart::btnbClick(QObject*)
 {
-    form_.dstrckbr1->setSelEnd(form_.dstrckbr1->value());
-    placeMark(btnbbz, form_.dstrckbr1->value());
+    const int at = form_.dstrckbr1->value();
+    form_.dstrckbr1->setSelEnd(at);
+    placeMark(btnbbz, at);
+    // The floating bar's end is its own position, which the video tick keeps equal to the main one.
+    TDSTrackBar* floating = form_.w.Form7->dstrckbr1;
+    floating->setSelEnd(floating->value());
+    placeMark(markSide(MarkWindow::Floating, false), floating->value());
 }
 
 void TRepeatPart::btretuClick(QObject*)
@@ -174,11 +200,12 @@ void TRepeatPart::btnbbzMouseDown(QObject* sender, Qt::MouseButton button, QPoin
     btnabzMouseDown(sender, button, at);
 }
 
-void TRepeatPart::dragMark(QPushButton* mark, QPoint at, bool start)
+void TRepeatPart::dragMark(const MarkSide& mine, const MarkSide& other, QPoint at, bool start)
 {
     if (!markDragging)
         return;
-    TDSTrackBar* bar = form_.dstrckbr1;
+    TDSTrackBar* bar = mine.bar;
+    QPushButton* mark = mine.mark;
     const int left = mark->x();
     // The limits look at where the mark was, so one move may pass one; the next pulls it back.
     if (left > bar->x() + bar->width() - 10) {
@@ -191,21 +218,44 @@ void TRepeatPart::dragMark(QPushButton* mark, QPoint at, bool start)
     }
     const int newLeft = left + (at.x() - dragStartX);
     mark->move(newLeft, mark->y());
-    const int value = markValue(MarkWindow::Main, bar->width(), bar->maximum(), newLeft - (bar->x() - 1));
-    if (start)
+    // The floating bar's marks stand 10 pixels left of the main window's.
+    const int designLeft = newLeft - mine.origin;
+    const int otherLeft = designLeft + (mine.window == MarkWindow::Main ? -10 : 10);
+    other.mark->move(other.origin + otherLeft, other.mark->y());
+    const int value = markValue(mine.window, bar->width(), bar->maximum(), designLeft);
+    const int otherValue = markValue(other.window, other.bar->width(), other.bar->maximum(), otherLeft);
+    if (start) {
         bar->setSelStart(value);
-    else
+        other.bar->setSelStart(otherValue);
+    } else {
         bar->setSelEnd(value);
+        other.bar->setSelEnd(otherValue);
+    }
+}
+
+void TRepeatPart::floatingMarkMouseDown(bool, Qt::MouseButton button, QPoint at)
+{
+    btnabzMouseDown(nullptr, button, at);
+}
+
+void TRepeatPart::floatingMarkMouseMove(bool start, QPoint at)
+{
+    dragMark(markSide(MarkWindow::Floating, start), markSide(MarkWindow::Main, start), at, start);
+}
+
+void TRepeatPart::floatingMarkMouseUp()
+{
+    markDragging = false;
 }
 
 void TRepeatPart::btnabzMouseMove(QObject*, QPoint at)
 {
-    dragMark(btnabz, at, true);
+    dragMark(markSide(MarkWindow::Main, true), markSide(MarkWindow::Floating, true), at, true);
 }
 
 void TRepeatPart::btnbbzMouseMove(QObject*, QPoint at)
 {
-    dragMark(btnbbz, at, false);
+    dragMark(markSide(MarkWindow::Main, false), markSide(MarkWindow::Floating, false), at, false);
 }
 
 void TRepeatPart::btnabzMouseUp(QObject*)
@@ -220,10 +270,13 @@ void TRepeatPart::btnbbzMouseUp(QObject* sender)
 
 void TRepeatPart::C1Click(QObject*)
 {
-    form_.dstrckbr1->setSelEnd(0);
-    form_.dstrckbr1->setSelStart(0);
-    btnabz->hide();
-    btnbbz->hide();
+    TForm7* floating = form_.w.Form7;
+    for (TDSTrackBar* bar : {form_.dstrckbr1, floating->dstrckbr1}) {
+        bar->setSelEnd(0);
+        bar->setSelStart(0);
+    }
+    for (QPushButton* mark : {btnabz, btnbbz, floating->btnabz, floating->btnbbz})
+        mark->hide();
     repeatOn = false;
 }
 

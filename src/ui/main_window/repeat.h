@@ -1,6 +1,7 @@
 #pragma once
 // A-B repeat: the start and end buttons, the repeat switch and the two marks
 // above the position bar.
+#include "playback/repeat_marks.h"
 #include "ui/main_window/part.h"
 
 #include <QPoint>
@@ -11,6 +12,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QToolButton;
+class TDSTrackBar;
 
 class TRepeatPart : protected TMainWindowPart {
 public:
@@ -32,6 +34,10 @@ public:
     void btnbbzMouseDown(QObject* sender, Qt::MouseButton button, QPoint at);
     void btnbbzMouseMove(QObject* sender, QPoint at);
     void btnbbzMouseUp(QObject* sender);
+    // The floating bar's marks: dragging one moves that end of the stretch in both windows.
+    void floatingMarkMouseDown(bool start, Qt::MouseButton button, QPoint at);
+    void floatingMarkMouseMove(bool start, QPoint at);
+    void floatingMarkMouseUp();
     // The repeat check of the position bar's one-second video tick, and of the
     // 250 ms tick: at or past the end of the stretch, back to its start.
     void repeatCheckVideoTick();
@@ -56,9 +62,20 @@ protected:
     void connectRepeatHandlers();
 
 private:
-    // Puts a mark where value sits on the position bar, and shows it.
+    // A window's mark with its track bar: where the bar's design place puts the
+    // marks' origin, and the marks' top.
+    struct MarkSide {
+        varendo::playback::MarkWindow window;
+        TDSTrackBar* bar;
+        QPushButton* mark;
+        int origin;
+        int top;
+    };
+    MarkSide markSide(varendo::playback::MarkWindow window, bool start) const;
+    void placeMark(const MarkSide& side, int value);
+    // Puts a main-window mark where value sits on the position bar, and shows it.
     void placeMark(QPushButton* mark, int value);
     // Marks follow the position bar when the window's layout moves or sizes it.
     void followBar();
-    void dragMark(QPushButton* mark, QPoint at, bool start);
+    void dragMark(const MarkSide& mine, const MarkSide& other, QPoint at, bool start);
 };

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
@@ -129,9 +130,32 @@ TEST_F(FullScreen, EveryWayInAndOutWithTheFloatingBar)
     expectFullScreen(false, "left by Esc");
     EXPECT_TRUE(playing());
 
-    // Pause and Stop on the floating bar run the main window's handlers.
+    // The repeat marks set on the floating bar show in both windows; dragging the
+    // bar's end mark moves the main window's with it, 10 pixels further right.
     enter();
     barIn();
+    bar->btna->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->dstrckbr1->value() >= f->dstrckbr1->selStart() + 3; }, 8000));
+    bar->btnb->click();
+    ASSERT_TRUE(f->btnbbz->isVisibleTo(f));
+    ASSERT_TRUE(bar->btnbbz->isVisibleTo(bar));
+    const int selEnd = f->dstrckbr1->selEnd();
+    QPushButton* mark = bar->btnbbz;
+    for (auto [type, x] : {std::pair{QEvent::MouseButtonPress, 2}, std::pair{QEvent::MouseMove, 32},
+                           std::pair{QEvent::MouseButtonRelease, 32}}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, QPointF(x, 3), mark->mapToGlobal(QPointF(x, 3)), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(mark, &e);
+    }
+    const int floatingLeft = mark->x() - (bar->dstrckbr1->x() + 8);
+    const int mainLeft = f->btnbbz->x() - (f->dstrckbr1->x() - 1);
+    EXPECT_EQ(mainLeft, floatingLeft + 10);
+    EXPECT_GT(f->dstrckbr1->selEnd(), selEnd) << "30 pixels later";
+    EXPECT_NEAR(bar->dstrckbr1->selEnd(), f->dstrckbr1->selEnd(), 1);
+    f->C1Click(nullptr);
+    EXPECT_FALSE(bar->btnbbz->isVisibleTo(bar));
+
+    // Pause and Stop on the floating bar run the main window's handlers.
     bar->btPause->click();
     EXPECT_EQ(f->fltrgrph1->state(), State::Paused);
     EXPECT_TRUE(f->btPlay->isEnabled());

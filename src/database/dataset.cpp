@@ -1,5 +1,6 @@
 #include "database/dataset.h"
 
+#include <QDebug>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <sqlite3.h>
@@ -98,34 +99,36 @@ void Connection::close()
 void Connection::fail(int code, const QString& doing) const
 {
     const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(code));
+    // The statement and SQLite's own words go to the log; the learner reads what
+    // could not be done, in Chinese.
+    qWarning().noquote() << QStringLiteral("varendo: database %1: %2: %3").arg(path_, doing, detail);
     const QString file = QFileInfo(path_).fileName();
     switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        throw DatabaseError(QStringLiteral("课程数据库“%1”已损坏或不是有效的数据库文件，无法使用。\n文件未作任何改动。\n（%2）")
-                                .arg(file, detail));
+        throw DatabaseError(QStringLiteral("课程数据库“%1”已损坏或不是有效的数据库文件，无法使用。\n文件未作任何改动。").arg(file));
     case SQLITE_READONLY:
-        throw DatabaseError(QStringLiteral("课程数据库“%1”是只读的，无法保存更改。\n请检查文件及其所在目录的写入权限。\n（%2）")
-                                .arg(file, detail));
+        throw DatabaseError(QStringLiteral("课程数据库“%1”是只读的，无法保存更改。\n请检查文件及其所在目录的写入权限。").arg(file));
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        throw DatabaseError(QStringLiteral("无法打开课程数据库“%1”。\n请检查文件是否存在、能否读写。\n（%2）").arg(file, detail));
+        throw DatabaseError(QStringLiteral("无法打开课程数据库“%1”。\n请检查文件是否存在、能否读写。").arg(file));
     case SQLITE_CONSTRAINT: {
         // Width checks are named "width_<column>" in the schema.
         static const QRegularExpression width(QStringLiteral("width_(\\S+)"));
         const auto m = width.match(detail);
         if (m.hasMatch())
             throw DatabaseError(QStringLiteral("字段“%1”的内容太长，超过了该字段允许的长度，未能保存。").arg(m.captured(1)));
+        // Other checks (a trigger's, say) give their own reason: it is the one worth reading.
         throw DatabaseError(QStringLiteral("数据不符合课程数据库的约束，未能保存。\n（%1）").arg(detail));
     }
     case SQLITE_FULL:
-        throw DatabaseError(QStringLiteral("磁盘已满，课程数据库“%1”未能保存。\n（%2）").arg(file, detail));
+        throw DatabaseError(QStringLiteral("磁盘已满，课程数据库“%1”未能保存。").arg(file));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw DatabaseError(QStringLiteral("课程数据库“%1”正被其他程序使用，请稍后再试。\n（%2）").arg(file, detail));
+        throw DatabaseError(QStringLiteral("课程数据库“%1”正被其他程序使用，请稍后再试。").arg(file));
     default:
-        throw DatabaseError(QStringLiteral("课程数据库操作失败（%1）：%2").arg(doing, detail));
+        throw DatabaseError(QStringLiteral("课程数据库“%1”读写失败，操作未能完成。").arg(file));
     }
 }
 
@@ -170,8 +173,11 @@ void Connection::open(const QString& path, Mode mode)
         if (step != SQLITE_ROW)
             fail(step, QStringLiteral("检查"));
         const QString verdict = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, 0)));
-        if (verdict != QLatin1String("ok"))
-            fail(SQLITE_CORRUPT, verdict);
+        if (verdict != QLatin1String("ok")) {
+            qWarning().noquote() << QStringLiteral("varendo: database %1: check: %2").arg(path_, verdict);
+            throw DatabaseError(QStringLiteral("课程数据库“%1”已损坏，无法使用。\n文件未作任何改动。\n检查发现：%2")
+                                    .arg(QFileInfo(path_).fileName(), verdict.left(300)));
+        }
     } catch (...) {
         close();
         throw;

@@ -14,6 +14,11 @@ inline constexpr char kDatabaseFileName[] = "varendo.mdb";
 QString book1CreateStatement();
 QString booksetCreateStatement();
 
+// Throws DatabaseError naming what was found when the file holds tables that are
+// not the lesson tables: other tables only, or a lesson table missing columns or
+// with columns of the wrong type. An empty file, or one with usable tables, passes.
+void checkLessonTables(Connection& connection);
+
 // Creates whichever of the two tables is missing; an existing table is never altered.
 void ensureLessonTables(Connection& connection);
 

@@ -126,8 +126,8 @@ TEST(LessonSchema, AMissingTableIsCreatedAndAnExistingOneLeftAlone)
     {
         Connection c;
         c.open(path, Connection::Mode::CreateIfMissing);
-        // An older, narrower book1 written in capitals, with one lesson.
-        c.exec("CREATE TABLE BOOK1 (ID INTEGER PRIMARY KEY, 课本号 varchar(1), 课程编号 varchar(3), 课程名 TEXT)");
+        // A lesson table written in capitals, with one lesson, and no settings table.
+        c.exec(book1CreateStatement().replace("CREATE TABLE book1", "CREATE TABLE BOOK1"));
         c.exec("insert into BOOK1 (课本号, 课程编号, 课程名) values ('1', '1', 'Lesson 1')");
     }
     auto con = openLessonDatabase(path, dir.path() + "/");
@@ -137,7 +137,7 @@ TEST(LessonSchema, AMissingTableIsCreatedAndAnExistingOneLeftAlone)
     q.SetSQL("select * from book1");
     q.Open();
     ASSERT_EQ(q.RecordCount(), 1);
-    EXPECT_EQ(q.FieldNames().size(), 4); // not altered
+    EXPECT_EQ(q.FieldNames().size(), 18); // not altered
     EXPECT_EQ(q.FieldByName("课程名").AsString(), "Lesson 1");
     q.SetSQL("select * from bookset");
     q.Open();
@@ -252,6 +252,41 @@ TEST(LessonSchema, UnusableFilesAreReportedAndLeftUntouched)
     const QByteArray truncated = digest(path);
     EXPECT_THROW(openLessonDatabase(path, app), DatabaseError);
     EXPECT_EQ(digest(path), truncated);
+
+    // Databases whose tables are not the lesson tables: judged before anything is
+    // written, refused with what was found, and left byte-identical.
+    const struct {
+        const char* tables;
+        const char* found;
+    } foreign[] = {
+        {"CREATE TABLE contacts (name TEXT, phone TEXT)", "contacts"},
+        {"CREATE TABLE book1 (ID INTEGER PRIMARY KEY, 课本号 varchar(1), 课程编号 varchar(3))", "缺少字段"},
+        {"CREATE TABLE book1 (ID TEXT, 课本号 INTEGER, 课程编号 INTEGER, 课程名 INTEGER, 课程内容 INTEGER, 生词短语 INTEGER,"
+         " 参考译文 INTEGER, 备注 INTEGER, 笔记 INTEGER, 视频文件名 INTEGER, 音频文件名 INTEGER, 课程状态 INTEGER,"
+         " 时间刻度 INTEGER, 自定义一 INTEGER, 自定义二 INTEGER, 自定义三 INTEGER, 自定义四 INTEGER, 自定义五 INTEGER)",
+         "字段类型不对"},
+    };
+    for (const auto& file : foreign) {
+        QFile::remove(path);
+        {
+            Connection c;
+            c.open(path, Connection::Mode::CreateIfMissing);
+            c.exec(file.tables);
+        }
+        const QByteArray untouched = digest(path);
+        try {
+            openLessonDatabase(path, app);
+            ADD_FAILURE() << "accepted: " << file.tables;
+        } catch (const DatabaseError& e) {
+            EXPECT_TRUE(e.message().contains(file.found)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains("文件未作任何改动")) << e.message().toStdString();
+        }
+        EXPECT_EQ(digest(path), untouched) << file.tables;
+    }
+    // A file of no bytes at all is a new database.
+    QFile::remove(path);
+    writeFile(path, {});
+    EXPECT_TRUE(TableExists(*openLessonDatabase(path, app), "book1"));
 
     // A folder that cannot hold a new file.
     try {

@@ -82,12 +82,22 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
         throw VarendoError(QStringLiteral("课程数据库中找不到%1。").arg(lessonLabel(book, lesson)));
     rzm1->setPlainText(study::editorText(q.FieldByName(QStringLiteral("课程名")).AsString()));
 
-    // A text that does not decode leaves its pane, and the one after it, as they were.
-    try {
-        mmo1->setPlainText(study::editorText(decodeColumn(q.FieldByName(QStringLiteral("课程内容")).AsString())));
-        rzm2->setPlainText(study::editorText(decodeColumn(q.FieldByName(QStringLiteral("生词短语")).AsString())));
-    } catch (const CipherError&) {
-    }
+    // A text that does not decode leaves its pane empty, and the learner is told:
+    // the previous lesson's text must never stand under this lesson's title.
+    QStringList unreadable;
+    const auto decoded = [&](const QString& column, const QString& what) {
+        const QString stored = q.FieldByName(column).AsString();
+        if (stored.isEmpty())
+            return QString();
+        try {
+            return study::editorText(decodeColumn(stored));
+        } catch (const CipherError&) {
+            unreadable << what;
+            return QString();
+        }
+    };
+    mmo1->setPlainText(decoded(QStringLiteral("课程内容"), QStringLiteral("课文内容")));
+    rzm2->setPlainText(decoded(QStringLiteral("生词短语"), QStringLiteral("生词和短语")));
     mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     rzm3->setPlainText(study::editorText(q.FieldByName(QStringLiteral("参考译文")).AsString()));
     // The notes editor turns to this lesson, its caption and text together.
@@ -110,6 +120,9 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
     }
 
     lbl1->setVisible(!notes.text.isEmpty());
+    if (!unreadable.isEmpty())
+        form_.w.messages.ShowMessage(QStringLiteral("%1的%2无法读取，已留空。\n课程数据库中的这部分内容可能已损坏。")
+                                         .arg(notes.lesson.label, unreadable.join(QStringLiteral("和"))));
 
     if (form_.rg1->ItemIndex() == 1)
         return audioDir.trimmed() + QLatin1Char('/') + book + QLatin1Char('/')

@@ -102,23 +102,25 @@ TEST_F(LessonDisplay, MediaPathFollowsThePlaybackFormat)
     EXPECT_EQ(f->getkcs("2", "007"), "/data/video/Book2-007.rm");
 }
 
-TEST_F(LessonDisplay, AFailedDecodeKeepsThePanesText)
+TEST_F(LessonDisplay, ATextThatDoesNotDecodeIsLeftEmptyAndNamed)
 {
     f->getkcs("1", "1");
-    // Lesson text that no longer decodes: text and new words keep the previous lesson.
+    // Lesson text that no longer decodes: the new lesson shows with that pane empty, and the learner is told.
     folder.open()->exec("update book1 set 课程内容=? where 课本号=? and 课程编号=?", {"00ZZ", "3", "1"});
     f->getkcs("3", "1");
     EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 1  tea\n");
-    EXPECT_EQ(f->mmo1->toPlainText(), "Listen to the tape. hello\nIt's hello.\n");
-    EXPECT_EQ(f->rzm2->toPlainText(), "New words and expressions\nhello  n. 词\n");
+    EXPECT_EQ(f->mmo1->toPlainText(), "");
+    EXPECT_EQ(f->rzm2->toPlainText(), "New words and expressions\ntea  n. 词\n");
     EXPECT_EQ(f->rzm3->toPlainText(), "参考译文\ntea的译文\n");
+    ASSERT_EQ(folder.messages.size(), 1);
+    EXPECT_TRUE(folder.messages[0].startsWith("第3册 第1课的课文内容无法读取")) << folder.messages[0].toStdString();
 
-    // Only the new words fail: the text is the new lesson's.
+    // No new words stored: an empty pane, nothing to report.
     folder.open()->exec("update book1 set 生词短语=? where 课本号=? and 课程编号=?", {"", "2", "3"});
     f->getkcs("2", "3");
     EXPECT_EQ(f->mmo1->toPlainText(), "Listen to the tape. three\nIt's three.\n");
-    EXPECT_EQ(f->rzm2->toPlainText(), "New words and expressions\nhello  n. 词\n");
-    EXPECT_TRUE(folder.messages.isEmpty());
+    EXPECT_EQ(f->rzm2->toPlainText(), "");
+    EXPECT_EQ(folder.messages.size(), 1);
 }
 
 TEST_F(LessonDisplay, TimingThatDoesNotDecodeLeavesAnEmptyList)

@@ -10,11 +10,61 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace varendo::course {
+
+namespace {
+
+// The temporary database being built, and its journal: removed if the build is
+// stopped by a signal. Plain buffers, as only they may be touched in a handler.
+char gBuilding[4096];
+char gBuildingJournal[4096];
+
+extern "C" void removeTemporaryAndStop(int signal)
+{
+    if (gBuilding[0]) {
+        ::unlink(gBuilding);
+        ::unlink(gBuildingJournal);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void copyPath(char (&to)[4096], const QByteArray& path)
+{
+    const size_t n = std::min(sizeof to - 1, size_t(path.size()));
+    std::memcpy(to, path.constData(), n);
+    to[n] = 0;
+}
+
+// While alive, a stopped build leaves no temporary database behind.
+class CleanUpOnSignal {
+public:
+    explicit CleanUpOnSignal(const QString& path)
+    {
+        const QByteArray file = QFile::encodeName(path);
+        copyPath(gBuildingJournal, file + "-journal");
+        copyPath(gBuilding, file);
+        for (int s : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(s, removeTemporaryAndStop);
+    }
+    ~CleanUpOnSignal()
+    {
+        for (int s : {SIGTERM, SIGINT, SIGHUP})
+            std::signal(s, SIG_DFL);
+        gBuilding[0] = 0;
+    }
+    CleanUpOnSignal(const CleanUpOnSignal&) = delete;
+    CleanUpOnSignal& operator=(const CleanUpOnSignal&) = delete;
+};
+
+} // namespace
 
 void buildDatabase(const QList<LessonSource>& lessons, const QString& outputFile, const QString& programDir,
                    bool overwrite)
@@ -31,6 +81,7 @@ void buildDatabase(const QList<LessonSource>& lessons, const QString& outputFile
         throw VarendoError(QStringLiteral("无法在 %1 中创建临时文件").arg(out.absolutePath()));
     temp.close();
     QFile::remove(temp.fileName()); // the database engine creates it afresh
+    const CleanUpOnSignal cleanUp(temp.fileName());
     {
         auto con = db::openLessonDatabase(temp.fileName(), programDir);
         con->exec(QStringLiteral("BEGIN"));

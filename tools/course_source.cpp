@@ -43,6 +43,17 @@ QString fullWidthApostrophes(const QString& text)
     return t.replace(QLatin1Char('\''), QChar(0xFF07));
 }
 
+namespace {
+
+// A text quoted in a message, cut to a readable length.
+QString quoted(const QString& text)
+{
+    constexpr qsizetype kLongest = 80;
+    return text.size() <= kLongest ? text : text.left(kLongest) + QStringLiteral("……（共 %1 个字符）").arg(text.size());
+}
+
+} // namespace
+
 bool sentenceInText(const QString& timingLine, const QString& lessonText)
 {
     const QString sentence = stripTags(timingLine).trimmed();
@@ -135,7 +146,7 @@ QString readTiming(const QString& path, const QString& shown, const QString& les
         const QString stored = fullWidthApostrophes(line);
         if (!sentenceInText(stored, lessonText))
             throw SourceError(shown, i + 1,
-                              QStringLiteral("句子“%1”没有出现在课文中").arg(stripTags(stored).trimmed()));
+                              QStringLiteral("句子“%1”没有出现在课文中").arg(quoted(stripTags(stored).trimmed())));
         kept << stored;
     }
     if (kept.isEmpty())
@@ -176,7 +187,10 @@ QList<LessonSource> readCourseSource(const QString& sourceDir)
     QList<LessonSource> all;
     for (int b = 1; b <= 4; ++b) {
         const QString book = QString::number(b);
-        const QDir bookDir(root.filePath(book));
+        const QFileInfo bookEntry(root.filePath(book));
+        if (bookEntry.exists() && !bookEntry.isDir())
+            throw SourceError(book, 0, QStringLiteral("第%1册应是一个目录，这里却是一个文件").arg(book));
+        const QDir bookDir(bookEntry.filePath());
         if (!bookDir.exists())
             continue;
         QList<LessonSource> lessons;

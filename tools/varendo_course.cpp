@@ -57,7 +57,8 @@ void writeStdout(const QByteArray& bytes)
 
 int encode(const QByteArray& key)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a character cut off at the end is an error too, not left pending.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(readStdin());
     if (utf8.hasError()) {
         fail(QStringLiteral("输入不是有效的 UTF-8 文本"));

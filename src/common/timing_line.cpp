@@ -6,18 +6,21 @@ namespace varendo {
 
 QString stripTags(const QString& text, QChar open, QChar close)
 {
-    QString result = text;
-    for (;;) {
-        const qsizetype start = result.indexOf(open);
-        if (start < 0)
-            break;
-        // The closing mark is looked for after the opening one, so a stray closing
-        // mark before it cannot make the text grow.
-        const qsizetype end = result.indexOf(close, start + 1);
+    // One pass: each opening mark is paired with the first closing mark after it, and
+    // the pair goes with everything between. An opening mark without a closing mark
+    // after it ends the stripping there.
+    QString result;
+    result.reserve(text.size());
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype start = text.indexOf(open, from);
+        const qsizetype end = start < 0 ? -1 : text.indexOf(close, start + 1);
         if (end < 0)
             break;
-        result.remove(start, end - start + 1);
+        result += QStringView(text).mid(from, start - from);
+        from = end + 1;
     }
+    result += QStringView(text).mid(from);
     return result;
 }
 

@@ -165,6 +165,23 @@ TEST_F(CourseSource, TimedSentenceMissingFromTheText)
     expectError("2/002-rain/lyrics.lrc", 6, "It snowed.");
 }
 
+TEST_F(CourseSource, ABookThatIsAFileAndALongMissingSentenceAreReportedReadably)
+{
+    write(src.path() + "/3", "not a folder");
+    expectError("3", 0, "文件");
+    QFile::remove(src.path() + "/3");
+
+    const QByteArray sentence(100000, 'x');
+    write(dir("2/002-rain") + "lyrics.lrc", "[ti:x]\n[ar:y]\n[al:z]\n[by:w]\n[00:00.50]" + sentence + "\n");
+    try {
+        readCourseSource(src.path());
+        FAIL() << "a sentence missing from the text was accepted";
+    } catch (const SourceError& e) {
+        EXPECT_LT(e.message.size(), 200) << "the quote is cut";
+        EXPECT_TRUE(e.message.contains("100000")) << e.message.toStdString();
+    }
+}
+
 TEST_F(CourseSource, CharactersGbkCannotHold)
 {
     write(dir("1/001-hello") + "words.txt", "New words and expressions\nsmile \xF0\x9F\x98\x80\n");
@@ -249,6 +266,12 @@ TEST(CourseTool, EncodeAndDecodeOverStandardStreams)
     // No key: the inner key.
     auto [inner, err3] = run({"encode"}, "abc", &code);
     EXPECT_EQ(DecodeText(inner.trimmed(), ""), QByteArray("abc"));
+
+    // A character cut off at the end is refused like any other bad UTF-8.
+    auto [cut, err5] = run({"encode"}, "ab\xe4\xb8", &code);
+    EXPECT_NE(code, 0);
+    EXPECT_TRUE(cut.isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(err5).contains("UTF-8")) << err5.toStdString();
 
     auto [none, err4] = run({"decode"}, "00G0", &code);
     EXPECT_NE(code, 0);

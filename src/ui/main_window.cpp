@@ -139,6 +139,7 @@ void TForm1::FormShow(QObject*)
     // without them the folders would stay empty for the whole run.
     w.messages.guarded([this] { chooseStartLesson(); });
     getset();
+    warnIfReadOnly();
 }
 
 void TForm1::X1Click(QObject*)

@@ -1,9 +1,12 @@
 #include "common/colour_value.h"
+#include "common/folder_access.h"
 #include "common/lesson_label.h"
 #include "common/timing_line.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace varendo;
@@ -55,4 +58,15 @@ TEST(TimingLine, TagsAreStrippedAndTimeTagsRecognised)
     EXPECT_FALSE(startsWithTimeTag("[ti:Lesson 1]"));
     EXPECT_FALSE(startsWithTimeTag("Hello [00:01.00]"));
     EXPECT_FALSE(startsWithTimeTag("[0:01.00]Hello"));
+}
+
+// A folder that takes files, and one that does not even for the superuser.
+TEST(FolderAccess, WritingIsTriedNotGuessed)
+{
+    QTemporaryDir dir;
+    EXPECT_TRUE(varendo::acceptsWrites(dir.path()));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty())
+        << "the probe is removed";
+    EXPECT_FALSE(varendo::acceptsWrites(QStringLiteral("/proc")));
+    EXPECT_FALSE(varendo::acceptsWrites(dir.path() + QStringLiteral("/missing")));
 }

@@ -22,6 +22,8 @@ public:
     // ---- Lesson database
     void dfcreat();
     void getset();
+    // Tells the learner once when nothing can be kept in the program folder.
+    void warnIfReadOnly();
     // The lesson font and background on the four lesson panes and the notes editor.
     void styleLessonPanes();
     // A fresh query on the main query's connection, for a handler's own result set.

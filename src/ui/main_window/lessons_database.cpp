@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "common/colour_value.h"
+#include "common/folder_access.h"
 #include "common/lesson_label.h"
 #include "common/varendo_error.h"
 #include "database/lesson_schema.h"
@@ -15,12 +16,14 @@
 #include "ui/varendo_windows.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include <algorithm>
+#include <sqlite3.h>
 
 using namespace varendo;
 
@@ -111,6 +114,20 @@ void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor
 }
 
 } // namespace
+
+void TLessonsPart::warnIfReadOnly()
+{
+    // Said once, at start: otherwise the learner finds out at the first note,
+    // study state, setting or recording that cannot be kept.
+    const QString& appDir = form_.appDir;
+    const bool databaseReadOnly = con1 && sqlite3_db_readonly(con1->handle(), "main") == 1;
+    if (acceptsWrites(appDir) && !databaseReadOnly)
+        return;
+    form_.w.messages.ShowMessage(
+        QStringLiteral("程序目录“%1”不能写入：学习进度、笔记、设置和录音都无法保存。\n"
+                       "课程仍可照常阅读和播放。要保存这些内容，请让该目录可以写入后重新打开本程序。")
+            .arg(QDir::toNativeSeparators(appDir)));
+}
 
 void TLessonsPart::getset()
 {

@@ -130,20 +130,36 @@ void TLayoutPart::replaceDockedList()
     }
 }
 
+void TLayoutPart::mainWindowMoved()
+{
+    // Our desktop tells a window that it has moved, not why. A caption drag
+    // arrives as a series of moves; the docked list window follows them while
+    // the learner is working with the main window, and stays where the learner
+    // put it after working with the list window itself.
+    if (form_.isVisible() && sysCommandWindow == &form_)
+        replaceDockedList();
+}
+
 void TLayoutPart::setform6pos()
 {
     TForm6* list = form_.w.Form6;
     const QRect group = form_.grp8->geometry();
     QPoint at;
     if (form_.isVisible()) {
-        const QRect frame = form_.frameGeometry();
-        at = QPoint(frame.left() + group.left() + 9, frame.top() + frame.height() - group.height());
+        // The list window, frame and all, covers the new-words group from 5
+        // pixels in and 4 down: the place the design gives it below a window
+        // with 4-pixel borders, here kept whatever frame this desktop draws.
+        at = form_.grp8->mapToGlobal(QPoint(5, 4));
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         at = QPoint(area.width() - group.width(), area.height() - group.height());
     }
     list->move(at);
-    list->resize(group.width() - 3, group.height() - 7);
+    // The size is the list window's outer size, frame included, so that it ends
+    // just above the main window's bottom edge. The frame is known once the
+    // window has been shown.
+    const QSize frame = list->frameGeometry().size() - list->geometry().size();
+    list->resize(std::max(0, group.width() - 3 - frame.width()), std::max(0, group.height() - 7 - frame.height()));
 }
 
 void TLayoutPart::btn2Click(QObject*)
@@ -177,4 +193,16 @@ void TLayoutPart::connectLayoutHandlers()
         boxes.guarded([this] { FormResize(&form_); });
         return false;
     });
+    varendo::onEvent(&form_, QEvent::Move, [this](QEvent*) {
+        mainWindowMoved();
+        return false;
+    });
+    // The learner acts on the main window: activating it (a click on its
+    // caption or anywhere in it does) or pressing its frame. The list window
+    // notes the same of itself.
+    for (QEvent::Type type : {QEvent::WindowActivate, QEvent::NonClientAreaMouseButtonPress})
+        varendo::onEvent(&form_, type, [this](QEvent*) {
+            sysCommandWindow = &form_;
+            return false;
+        });
 }

@@ -5,8 +5,6 @@
 #include "ui/main_window/layout_rule.h"
 #include "ui/main_window/part.h"
 
-#include <QtGlobal>
-
 class QAction;
 class QFrame;
 class QMenu;
@@ -41,7 +39,9 @@ protected:
 
 public:
     // ---- State
-    qint32 lastSysCommand = 0;
+    // The window, main or media list window, the learner last acted on. A docked
+    // media list window follows the main window's moves only while this is the
+    // main window, so a list window the learner has just dragged away stays put.
     QWidget* sysCommandWindow = nullptr;
 
     // ---- Controls
@@ -58,4 +58,5 @@ private:
     bool listDocked() const;
     // Re-places a docked media list window; it must never stop the caller.
     void replaceDockedList();
+    void mainWindowMoved();
 };

@@ -1,11 +1,13 @@
 // The main window's layout through the real window: the controls' places at
-// the sizes that matter, and the compact and full modes.
+// the sizes that matter, the compact and full modes, and the media list window
+// docked over the new-words group.
 #include "program_folder.h"
 
 #include "event_wait.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
 #include "ui/main_window.h"
+#include "ui/media_list_window.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -163,4 +165,64 @@ TEST(MainWindowLayout, PlacesTheControlsForAnyWindowSizeAndSwitchesBetweenCompac
     ASSERT_TRUE(test::waitUntil([&] { return f->outerSize().height == 735; }));
     EXPECT_EQ(places(f), full);
     EXPECT_FALSE(f->grp3->isVisibleTo(f->grp6));
+}
+
+// Docked, the media list window covers the new-words group; it travels with the
+// main window while the learner works with the main window, stays where it is
+// once the learner has turned to the list window, and takes its place again
+// after any change of the main window's size.
+TEST(MainWindowLayout, DockedMediaListFollowsTheMainWindowOnlyWhileTheLearnerWorksWithIt)
+{
+    ProgramFolder folder;
+    folder.writeLessons({});
+    VarendoWindows& windows = folder.start();
+    TForm1* f = windows.Form1;
+    TForm6* list = windows.Form6;
+    ASSERT_TRUE(list->N19->isChecked());
+    ASSERT_TRUE(test::waitUntil([&] { return f->outerSize().height == 735; }));
+
+    // Over the new-words group, frame and all, just inside its bottom edge.
+    auto dockedPlace = [f] {
+        const QPoint words = f->grp8->mapToGlobal(QPoint(0, 0));
+        return Box{words.x() + 5, words.y() + 4, f->grp8->width() - 3, f->grp8->height() - 7};
+    };
+    auto moveMain = [f](QPoint by) {
+        const QPoint to = f->pos() + by;
+        f->move(to);
+        ASSERT_TRUE(test::waitUntil([&] { return f->pos() == to; }));
+        test::spinFor(50);
+    };
+
+    f->btn2->click();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_EQ(box(list->frameGeometry()), dockedPlace());
+
+    f->activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return f->isActiveWindow(); }));
+    moveMain({40, 30});
+    moveMain({-15, 25});
+    EXPECT_EQ(box(list->frameGeometry()), dockedPlace()) << "the list follows the main window's moves";
+
+    list->activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return list->isActiveWindow(); }));
+    const Box left = box(list->frameGeometry());
+    moveMain({60, -20});
+    EXPECT_EQ(box(list->frameGeometry()), left) << "the learner last worked with the list window";
+
+    f->setOuterSize(1101, 800);
+    ASSERT_TRUE(test::waitUntil([&] { return box(list->frameGeometry()) == dockedPlace(); }))
+        << "a new size re-places it, wherever it was";
+    EXPECT_EQ(box(list->frameGeometry()).width, 477);
+
+    f->activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return f->isActiveWindow(); }));
+    moveMain({-30, -10});
+    EXPECT_EQ(box(list->frameGeometry()), dockedPlace());
+
+    // Not fixed below the main window: it stays put.
+    list->N19->trigger();
+    ASSERT_FALSE(list->N19->isChecked());
+    const Box free = box(list->frameGeometry());
+    moveMain({20, 20});
+    EXPECT_EQ(box(list->frameGeometry()), free);
 }

@@ -325,9 +325,11 @@ void TForm6::switchdock()
 
 bool TForm6::event(QEvent* e)
 {
-    // Moving or closing by the window frame: the main window follows the caption
-    // drags of its own window only.
-    if (e->type() == QEvent::NonClientAreaMouseButtonPress)
+    // The learner acts on this window: activating it (a click on its caption or
+    // anywhere in it does) or pressing its frame. While docked, it then stops
+    // following the main window's moves until the learner acts on the main
+    // window again, so a list window dragged away stays where it was put.
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::NonClientAreaMouseButtonPress)
         w.Form1->sysCommandWindow = this;
     return QWidget::event(e);
 }

@@ -1,9 +1,30 @@
 #!/usr/bin/env bash
 # Installs what Varendo needs, builds it and runs the whole test suite.
+#   ./test.sh              the normal tree (build/)
+#   ./test.sh --sanitize   a tree built with AddressSanitizer, LeakSanitizer and
+#                          UndefinedBehaviorSanitizer (build-asan/), same suite
+# Other arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
+sanitize=0
+if [ "${1:-}" = "--sanitize" ]; then
+  sanitize=1
+  shift
+fi
 bash scripts/install-deps.sh
-bash scripts/build.sh
+if [ "$sanitize" = 1 ]; then
+  export BUILD_DIR=build-asan
+  bash scripts/build.sh -DVARENDO_SANITIZE=ON -DVARENDO_BUILD_BENCH=OFF
+  supp="$PWD/scripts/sanitizers"
+  # Leaks are looked for at every test program's exit; the suppressions name only
+  # allocations made and kept by libraries, each with its reason.
+  export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=0:strict_string_checks=0:abort_on_error=0"
+  export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
+else
+  export BUILD_DIR=build
+  bash scripts/build.sh
+fi
 # The program folder with the demo course, as run.sh lays it out (one test checks it).
 bash scripts/program-folder.sh
 
@@ -13,4 +34,4 @@ eval "$pulse_env"
 trap '[ "${VARENDO_PULSE_STARTED:-0}" = 1 ] && bash scripts/pulse-null-sink.sh stop' EXIT
 
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" "$@"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" "$@"

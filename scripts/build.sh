@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds Varendo into build/ (shared by run.sh and test.sh).
+# Configures and builds Varendo (shared by run.sh and test.sh).
+# BUILD_DIR names the tree (build/ unless set); extra arguments go to cmake's configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+dir=${BUILD_DIR:-build}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
-cmake --build build -j"$jobs"
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+cmake --build "$dir" -j"$jobs"

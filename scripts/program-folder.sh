@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Lays out the program folder build/varendo: the executable (placed by the build),
+# Lays out the program folder build/varendo (or $BUILD_DIR/varendo): the executable (placed by the build),
 # the demo course's lesson database and its video and audio folders.
 # An existing varendo.mdb is kept: it holds the learner's study states and notes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-prog=build/varendo
+tree=${BUILD_DIR:-build}
+prog=$tree/varendo
 demo=course/demo
 mkdir -p "$prog/video" "$prog/mp3"
 if [ -d "$demo/media/video" ]; then cp -ru "$demo/media/video/." "$prog/video/"; fi
@@ -15,6 +16,6 @@ lessons=0
 if [ -e "$prog/varendo.mdb" ]; then
   lessons=$(sqlite3 "$prog/varendo.mdb" "select count(*) from book1" 2>/dev/null || echo unreadable)
 fi
-if { [ ! -e "$prog/varendo.mdb" ] || [ "$lessons" = 0 ]; } && [ -x build/bin/varendo-course ] && [ -d "$demo/source" ]; then
-  build/bin/varendo-course build "$demo/source" -o "$prog/varendo.mdb" --force
+if { [ ! -e "$prog/varendo.mdb" ] || [ "$lessons" = 0 ]; } && [ -x "$tree/bin/varendo-course" ] && [ -d "$demo/source" ]; then
+  "$tree/bin/varendo-course" build "$demo/source" -o "$prog/varendo.mdb" --force
 fi

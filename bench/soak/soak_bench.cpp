@@ -14,6 +14,7 @@
 #include "gstreamer/wave/gst_wave_service.h"
 #include "playback/test_media.h"
 #include "ui/main_window.h"
+#include "ui/media_list_window.h"
 #include "ui/notes_window.h"
 #include "ui/platform_services.h"
 #include "ui/progress_board.h"
@@ -27,6 +28,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -157,6 +159,10 @@ int main(int argc, char** argv)
             f->D1Click(f->D1);
             while (f->searchRunning)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            // Each search adds the folder's tree again; the learner's library would
+            // grow with it. Removed, so every round ends where it began.
+            QTreeWidget* tree = windows->Form6->tv1;
+            delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
         }
         // The progress board and the notes, opened and closed.
         f->J1Click(f->J1);

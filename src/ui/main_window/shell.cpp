@@ -2,9 +2,12 @@
 
 #include "common/program_title.h"
 #include "common/varendo_error.h"
+#include "desktop/default_program.h"
 #include "desktop/desktop_entry.h"
+#include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/varendo_windows.h"
+#include "ui/window_frame.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -16,8 +19,10 @@ using varendo::kProgramTitle;
 
 namespace {
 
-// Beside the executable: the icon its desktop entries show.
+// Beside the executable: the icon its desktop entries show, and the help guide
+// (a compiled help file is preferred when there is one).
 const QString kIconFile = QStringLiteral("varendo.svg");
+const QStringList kGuideFiles{QStringLiteral("使用教程.chm"), QStringLiteral("使用教程.html")};
 // What desktops show as the entries' tooltip (repeating the title there would say nothing).
 const QString kProgramSummary = QStringLiteral("学习四册英语课程：课文、视频和音频、A-B复读、录音对比、笔记与学习进度");
 // The applications menu knows the program by this entry, as the program tells the desktop.
@@ -39,6 +44,8 @@ void TShellPart::connectShellHandlers()
     const varendo::MessageBoxes& boxes = form_.w.messages;
     QObject::connect(N14, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { N14Click(N14); }); });
     QObject::connect(N18, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { N18Click(N18); }); });
+    QObject::connect(R1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { R1Click(R1); }); });
+    QObject::connect(A1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { A1Click(A1); }); });
 }
 
 void TShellPart::N14Click(QObject*)
@@ -73,4 +80,29 @@ void TShellPart::CreateDesktopShortcut(const QString& target, const QStringList&
                                                    .workingFolder = program.absolutePath(),
                                                    .icon = QFileInfo::exists(icon) ? icon : QString()});
     varendo::desktop::markTrusted(linkFile);
+}
+
+void TShellPart::R1Click(QObject*)
+{
+    for (const QString& name : kGuideFiles) {
+        const QString guide = form_.appDir + name;
+        if (!QFileInfo::exists(guide))
+            continue;
+        const varendo::DocumentOpener& opener = form_.w.services.openDocument;
+        const bool opened = opener ? opener(guide) : varendo::desktop::openWithDefaultProgram(guide);
+        if (!opened)
+            throw varendo::VarendoError(QStringLiteral("没有能打开使用教程的程序，请用浏览器打开“%1”").arg(guide));
+        return;
+    }
+}
+
+void TShellPart::A1Click(QObject*)
+{
+    TForm2* about = form_.w.Form2;
+    // Placed over the main window where it is now; one already open stays where it is.
+    if (!about->isVisible())
+        varendo::centreOver(*about, form_);
+    about->show();
+    about->raise();
+    about->activateWindow();
 }

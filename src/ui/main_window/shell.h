@@ -22,6 +22,11 @@ public:
     // in target's folder. A link file not ending in ".desktop" is refused.
     void CreateDesktopShortcut(const QString& target, const QStringList& arguments, const QString& linkFile,
                                const QString& description);
+    // Opens the help guide of the program folder with the desktop's default program;
+    // without a guide nothing happens.
+    void R1Click(QObject* sender);
+    // Shows the about box over the middle of the main window, without waiting for it.
+    void A1Click(QObject* sender);
 
     // ---- Controls
     QAction *N14 = nullptr, *N18 = nullptr; // system menu: desktop shortcut, applications menu

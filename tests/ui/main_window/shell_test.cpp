@@ -1,5 +1,5 @@
-// The desktop shortcut and the applications menu entry, through the main window's
-// menus. Desktop entries are checked the way desktops
+// The desktop shortcut, the applications menu entry, the help guide and the about
+// box, through the main window's menus. Desktop entries are checked the way desktops
 // see them: by desktop-file-validate, and by GLib's reader, which starts the program.
 #include "event_wait.h"
 #include "file_bytes.h"
@@ -8,14 +8,18 @@
 #include "scoped_env.h"
 
 #include "common/program_title.h"
+#include "ui/about_box.h"
 #include "ui/main_window.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 // GLib names a struct member "signals", which Qt keeps as a keyword.
@@ -207,4 +211,49 @@ TEST(DesktopShortcut, EntryStartsTheProgramFromAnAwkwardlyNamedFolder)
     EXPECT_TRUE(QFile::exists(awkward + "/varendo.mdb"));
     test::spinFor(300);
     EXPECT_TRUE(started.running());
+}
+
+TEST(ShellMenus, HelpGuideOpensAndTheAboutBoxShowsTheVersion)
+{
+    ProgramFolder folder;
+    TForm1* f = folder.start().Form1;
+
+    // No guide in the program folder: nothing happens, and nothing is said.
+    f->R1->trigger();
+    EXPECT_TRUE(folder.opened.isEmpty());
+    EXPECT_TRUE(folder.messages.isEmpty());
+    // The guide as the program folder gets it, with every picture it shows.
+    const QString guide = VARENDO_SOURCE_DIR "/docs/使用教程.html";
+    ASSERT_TRUE(QFile::copy(guide, folder.file("使用教程.html")));
+    const QString page = QString::fromUtf8(test::readAll(guide));
+    static const QRegularExpression picture("<img[^>]* src=\"([^\"]+)\"");
+    int pictures = 0;
+    for (const auto& found : picture.globalMatch(page)) {
+        ++pictures;
+        EXPECT_TRUE(QFile::exists(VARENDO_SOURCE_DIR "/docs/" + found.captured(1))) << found.captured(1).toStdString();
+    }
+    EXPECT_GE(pictures, 5);
+    f->R1->trigger();
+    EXPECT_EQ(folder.opened, QStringList{folder.file("使用教程.html")});
+    // A compiled help file, where there is one, is opened instead.
+    test::writeAll(folder.file("使用教程.chm"), "ITSF");
+    f->R1->trigger();
+    EXPECT_EQ(folder.opened.value(1), folder.file("使用教程.chm"));
+    EXPECT_TRUE(folder.messages.isEmpty());
+
+    // The about box: over the main window, with the version compiled in; Esc hides it.
+    TForm2* about = folder.windows().Form2;
+    f->A1->trigger();
+    ASSERT_TRUE(about->isVisible());
+    // (A frame the desktop adds after the first show may shift it by a few pixels.)
+    EXPECT_LE((about->frameGeometry().center() - f->frameGeometry().center()).manhattanLength(), 10);
+    EXPECT_TRUE(about->windowFlags() & Qt::WindowStaysOnTopHint);
+    const QString text = about->lbl1->text();
+    static const QRegularExpression version("^Varendo英语视频辅助学习工具\n版本:(\\d+\\.\\d+\\.\\d+)\\.\\d+$");
+    EXPECT_EQ(version.match(text).captured(1), VARENDO_PROJECT_VERSION) << text.toStdString();
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
+    f->A1->trigger();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->lbl1->text(), text);
 }

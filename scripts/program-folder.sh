@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Lays out the program folder build/varendo (or $BUILD_DIR/varendo): the executable (placed by the build),
-# the demo course's lesson database and its video and audio folders.
+# Lays out the program folder build/varendo (or $BUILD_DIR/varendo): the executable
+# (placed by the build), the demo course's lesson database and its video and audio
+# folders, the program's icon and the help guide.
 # An existing varendo.mdb is kept: it holds the learner's study states and notes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,3 +20,8 @@ fi
 if { [ ! -e "$prog/varendo.mdb" ] || [ "$lessons" = 0 ]; } && [ -x "$tree/bin/varendo-course" ] && [ -d "$demo/source" ]; then
   "$tree/bin/varendo-course" build "$demo/source" -o "$prog/varendo.mdb" --force
 fi
+# The icon of the program's desktop entries, and the help guide with its pictures.
+cp src/ui/pictures/varendo.svg "$prog/varendo.svg"
+cp "docs/使用教程.html" "$prog/使用教程.html"
+rm -rf "$prog/guide"
+cp -r docs/guide "$prog/guide"

@@ -115,7 +115,8 @@ int main(int argc, char** argv)
                                  {.audio = *audio, .mediaEngines = gst::mediaEngineFactory(), .wave = {},
                                   .messages = [](const QString& text, bool) {
                                       std::fprintf(stderr, "message: %s\n", qPrintable(text));
-                                  }});
+                                  },
+                                  .openDocument = {}});
     TForm1* f = windows->Form1;
     f->show();
     QCoreApplication::processEvents();

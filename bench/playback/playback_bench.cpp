@@ -423,7 +423,8 @@ int main(int argc, char** argv)
                                               .messages = [&messages](const QString& text, bool) {
                                                   messages << text;
                                                   std::fprintf(stderr, "message: %s\n", qPrintable(text));
-                                              }});
+                                              },
+                                              .openDocument = {}});
         TForm1* f = windows->Form1;
         f->show();
         if (!waitFor([&] { return f->firstShowDone; }, 10000))

@@ -71,7 +71,7 @@ int child(int argc, char** argv, const QString& folder)
     varendo::setUpApplication(app);
     const auto audio = varendo::gst::createAudioLibrary();
     auto windows = varendo::createWindows(
-        folder, {.audio = *audio, .mediaEngines = varendo::gst::mediaEngineFactory(), .wave = {}, .messages = {}});
+        folder, {.audio = *audio, .mediaEngines = varendo::gst::mediaEngineFactory(), .wave = {}, .messages = {}, .openDocument = {}});
     windows->Form1->show();
     // The first show runs when the window is shown; measure once the event loop has
     // delivered it.

@@ -1,5 +1,7 @@
 #include "desktop/version.h"
 
+#include "build_number.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -13,7 +15,7 @@ QString GetFileVersion(const QString& executablePath)
     // Our version is compiled in; other files carry none we can read.
     if (file.canonicalFilePath() != QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath())
         return QString();
-    return QStringLiteral(VARENDO_VERSION) + QStringLiteral(".0");
+    return QStringLiteral(VARENDO_VERSION "." VARENDO_BUILD_NUMBER);
 }
 
 } // namespace varendo

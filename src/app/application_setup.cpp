@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QIcon>
 
 namespace varendo {
 
@@ -19,6 +20,10 @@ void setUpApplication(QApplication& app)
 {
     // No display name: the desktop would append it to every window's title.
     app.setApplicationName(QStringLiteral("varendo"));
+    // The applications menu entry the program adds is "varendo.desktop"; its windows
+    // carry the same icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("varendo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/varendo.svg")));
     // The lesson font the course names is a Windows font; a CJK font stands in for it.
     const QStringList cjk{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
                           QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};

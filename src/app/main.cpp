@@ -18,7 +18,8 @@ int main(int argc, char** argv)
                                           {.audio = *audioLibrary,
                                            .mediaEngines = varendo::gst::mediaEngineFactory(),
                                            .wave = varendo::gst::createWaveService(),
-                                           .messages = {}}); // modal message boxes
+                                           .messages = {}, // modal message boxes
+                                           .openDocument = {}}); // the desktop's default program
     windows->Form1->show();
     return app.exec();
 }

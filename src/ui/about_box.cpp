@@ -3,6 +3,7 @@
 #include "ui/pictures.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 
 TForm2::TForm2(varendo::VarendoWindows& windows)
@@ -25,4 +26,18 @@ TForm2::TForm2(varendo::VarendoWindows& windows)
     f.setPixelSize(12);
     lbl1->setFont(f);
     setFixedSize(241, 481);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        FormKeyPress(this, QChar(27));
+    else
+        QDialog::keyPressEvent(event);
+}
+
+void TForm2::FormKeyPress(QObject*, QChar key)
+{
+    if (key == QChar(27))
+        hide();
 }

@@ -49,6 +49,7 @@ void TForm1::connectHandlers()
     connectRecorderHandlers();
     connectLibraryHandlers();
     connectLayoutHandlers();
+    connectShellHandlers();
 }
 
 void TForm1::FormCreate(QObject*)

@@ -227,6 +227,7 @@ void TForm1::createMenus()
     R3 = menuItem(S2, QStringLiteral("录音(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R));
     N10 = S2->addSeparator();
     N14 = menuItem(S2, QStringLiteral("创建桌面快捷方式"));
+    N18 = menuItem(S2, QStringLiteral("添加到应用程序菜单"));
     N16 = S2->addSeparator();
 
     W1 = bar->addMenu(QStringLiteral("窗口(&W)"));

@@ -93,7 +93,7 @@ void TForm3::showEvent(QShowEvent* event)
     // Placed over the middle of the main window when first shown; later the learner's place stays.
     if (!placed_) {
         placed_ = true;
-        move(w.Form1->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        centreOver(*this, *w.Form1);
     }
     QWidget::showEvent(event);
     if (!event->spontaneous())

@@ -6,11 +6,17 @@
 #include "recorder/wave_service.h"
 #include "ui/message_box.h"
 
+#include <QString>
+#include <functional>
 #include <memory>
 
 namespace varendo {
 
 class AudioLibrary;
+
+// Opens a document with the desktop's default program for its kind; false when none
+// could be started.
+using DocumentOpener = std::function<bool(const QString& path)>;
 
 struct PlatformServices {
     // What the audio engine plays through; it outlives the windows.
@@ -21,6 +27,8 @@ struct PlatformServices {
     std::shared_ptr<WaveService> wave;
     // Where messages to the learner go; empty: modal message boxes.
     MessageSink messages;
+    // Opens the help guide; empty: the desktop's default program.
+    DocumentOpener openDocument;
 };
 
 } // namespace varendo

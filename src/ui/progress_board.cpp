@@ -270,7 +270,7 @@ void TForm5::FormShow(QObject*)
     chk2->setChecked(f.showLessonStateFlag == QLatin1String("1"));
     progressQuery = std::make_unique<db::Query>(f.database());
     resize(850 - kFrameWidth, kTallEnough - kFrameHeight);
-    move(f.frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    centreOver(*this, f);
     rg1->SetItemIndex(std::max(f.cbb1->currentIndex(), 0));
     rg1Click(rg1);
     const int i = f.rzchcklst1->currentIndex();

@@ -6,6 +6,7 @@
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
 #include "launch_line.h"
+#include "scoped_env.h"
 #include "sound_analysis.h"
 
 #include <QCoreApplication>
@@ -21,8 +22,6 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
-#include <optional>
-#include <string>
 
 using namespace varendo;
 using namespace varendo::test;
@@ -30,28 +29,6 @@ using namespace varendo::test;
 namespace {
 
 constexpr int kRate = gsm::kSampleRate;
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
 
 bool pulseReachable()
 {

@@ -46,7 +46,11 @@ VarendoWindows& ProgramFolder::start(bool show, std::shared_ptr<WaveService> wav
     windows_ = createWindows(path(), {.audio = *audio,
                                       .mediaEngines = gst::mediaEngineFactory(),
                                       .wave = std::move(wave),
-                                      .messages = [this](const QString& text, bool) { messages << text; }});
+                                      .messages = [this](const QString& text, bool) { messages << text; },
+                                      .openDocument = [this](const QString& path) {
+                                          opened << path;
+                                          return true;
+                                      }});
     if (show)
         windows_->Form1->show();
     return *windows_;

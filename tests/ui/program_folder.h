@@ -30,6 +30,8 @@ public:
 
     // Messages shown while the folder's windows ran.
     QStringList messages;
+    // Documents the windows asked the desktop to open (no program is started).
+    QStringList opened;
 
 private:
     QTemporaryDir dir_;

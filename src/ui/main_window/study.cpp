@@ -8,6 +8,7 @@
 #include "ui/progress_board.h"
 #include "ui/settings_dialog.h"
 #include "ui/varendo_windows.h"
+#include "ui/window_frame.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -39,7 +40,7 @@ void TStudyPart::S3Click(QObject*)
     // Centred over the main window the first time it shows.
     if (!settings->property("placed").toBool()) {
         settings->adjustSize();
-        settings->move(form_.frameGeometry().center() - settings->rect().center());
+        varendo::centreOver(*settings, form_);
         settings->setProperty("placed", true);
     }
     settings->show();

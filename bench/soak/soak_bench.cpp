@@ -100,7 +100,8 @@ int main(int argc, char** argv)
                                           .messages = [&messages](const QString& text, bool) {
                                               if (++messages <= 5)
                                                   std::fprintf(stderr, "message: %s\n", qPrintable(text));
-                                          }});
+                                          },
+                                          .openDocument = {}});
     TForm1* f = windows->Form1;
     // Four lessons, numbered as book 1 numbers its rows.
     {

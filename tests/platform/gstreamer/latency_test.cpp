@@ -25,7 +25,7 @@ namespace {
 
 // Longest the loop may go without a turn: a blocking call shows as a gap of
 // its whole wait (seconds), a busy machine as a few tens of milliseconds.
-constexpr qint64 kLongestGapMs = 100;
+constexpr qint64 kLongestGapMs = 100 * VARENDO_TIME_SCALE;
 
 // Accepts connections (the kernel does, from its backlog) and never answers.
 class StalledServer {

@@ -284,7 +284,7 @@ struct Jumps {
 
 // How late a tick and our 20 ms look at the position may come on a loaded
 // machine; a missed tick is far more.
-constexpr qint64 kLateTick = 150;
+constexpr qint64 kLateTick = 150 * VARENDO_TIME_SCALE;
 
 template <typename Position>
 Jumps watchJumps(Position position, int ms, int wanted)
@@ -327,7 +327,7 @@ TEST(Repeat, AnAudioStretchRepeatsUntilCleared)
     // The end set before the start: the stretch is the wrong way round.
     bar->setValue(10);
     f->btnbClick(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000 * VARENDO_TIME_SCALE));
     f->btnaClick(nullptr);
     f->btretuClick(nullptr);
     ASSERT_EQ(folder.messages.size(), 2);
@@ -337,7 +337,7 @@ TEST(Repeat, AnAudioStretchRepeatsUntilCleared)
     // 1 s to 3 s.
     bar->setValue(10);
     f->btnaClick(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000 * VARENDO_TIME_SCALE));
     f->btnbClick(nullptr);
     const int start = bar->selStart(), end = bar->selEnd();
     EXPECT_EQ(start, 10);

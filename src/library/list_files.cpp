@@ -10,14 +10,23 @@
 
 namespace varendo::library {
 
-QStringList decodeListLines(const QByteArray& bytes)
+namespace {
+
+// The text of a list file's bytes: UTF-8 when they are valid UTF-8 (a leading
+// byte order mark dropped), otherwise GBK.
+QString decodeListText(const QByteArray& bytes)
 {
     // Stateless: a sequence cut short at the end is an error, not a wait for more.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = fromGbk(bytes);
+    return utf8.hasError() ? fromGbk(bytes) : text;
+}
 
+} // namespace
+
+QStringList decodeListLines(const QByteArray& bytes)
+{
+    const QString text = decodeListText(bytes);
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -39,8 +48,17 @@ QByteArray encodeListLines(const QStringList& lines)
     QString text;
     for (const QString& line : lines)
         text += line + QLatin1String("\r\n");
-    const bool gbk = std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); });
-    return gbk ? toGbk(text) : text.toUtf8();
+    // Some GBK texts are valid UTF-8 as well ("录" is C2 BC, which UTF-8 reads as
+    // "¼"): they would come back as other names, so they are written as UTF-8 too.
+    if (std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); })) {
+        const QByteArray gbk = toGbk(text);
+        if (decodeListText(gbk) == text)
+            return gbk;
+    }
+    // The reader drops one leading byte order mark, so a first name starting with
+    // that character keeps it behind one written for the purpose.
+    const QByteArray utf8 = text.toUtf8();
+    return text.startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" + utf8 : utf8;
 }
 
 bool readListFile(const QString& path, QStringList* lines, QString* error)

@@ -17,7 +17,8 @@ namespace varendo::library {
 // Lines of a list file's bytes: a line ends at CR, LF or CR LF; a last line
 // without an end counts; an empty file has no lines.
 QStringList decodeListLines(const QByteArray& bytes);
-// Each line followed by CR LF, in GBK when every line fits it, else in UTF-8.
+// Each line followed by CR LF, in GBK when every line fits it and the bytes
+// read back as the same lines, else in UTF-8.
 QByteArray encodeListLines(const QStringList& lines);
 
 // Reads a list file's lines; false, with the reason, when it cannot be read.

@@ -37,6 +37,13 @@ TEST(LibraryListFile, GbkUnlessANameNeedsUtf8)
     EXPECT_EQ(encodeListLines(wide), wide.join("\r\n").toUtf8() + "\r\n");
     EXPECT_EQ(decodeListLines(encodeListLines(wide)), wide);
 
+    // Names whose GBK bytes are also valid UTF-8 would read back as other names:
+    // "录" is C2 BC in GBK, "¼" in UTF-8. In UTF-8, a first name starting with a
+    // byte order mark must not lose it to the reader.
+    for (const QStringList& names : {QStringList{QString::fromUtf8("录.mp3")},
+                                     QStringList{QChar(0xFEFF) + QString::fromUtf8("课文.mp3"), wide[1]}})
+        EXPECT_EQ(decodeListLines(encodeListLines(names)), names) << names[0].toStdString();
+
     // Valid UTF-8 is read as such, a leading byte order mark dropped; a UTF-8
     // character cut short at the end is not valid.
     EXPECT_EQ(decodeListLines(QString::fromUtf8("课文\r\n").toUtf8()), QStringList{QString::fromUtf8("课文")});

@@ -6,6 +6,7 @@
 // the end, their growth after the first minute.
 // Usage: soak_bench [seconds (600)]   (needs a sound server: run under the null sink)
 #include "dialog_answer.h"
+#include "event_wait.h"
 
 #include "app/application_setup.h"
 #include "audio/test_media.h"
@@ -53,15 +54,6 @@ long residentKiB()
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
-}
-
-// Runs the event loop for a while, as a learner watching would.
-void watch(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 } // namespace
@@ -113,7 +105,7 @@ int main(int argc, char** argv)
     }
     f->show();
     f->getkbs(QStringLiteral("1"));
-    watch(500);
+    test::spinFor(500);
 
     QElapsedTimer clock;
     clock.start();
@@ -132,28 +124,28 @@ int main(int argc, char** argv)
             for (int lesson = 0; lesson < 4; ++lesson) {
                 f->rzchcklst1->setCurrentIndex(lesson);
                 f->rzchcklst1Change(f->rzchcklst1);
-                watch(700);
+                test::spinFor(700);
             }
-            watch(1500); // the video's position moves in whole seconds
+            test::spinFor(1500); // the video's position moves in whole seconds
             f->btnaClick(nullptr);
-            watch(2200);
+            test::spinFor(2200);
             f->btnbClick(nullptr);
             f->btretuClick(nullptr);
-            watch(2500);
+            test::spinFor(2500);
             f->C1Click(nullptr);
             f->btStopClick(nullptr);
         }
         // A recording, played back.
         f->R3Click(f->R3);
-        watch(1500);
+        test::spinFor(1500);
         f->btnstopClick(f->btnstop);
         f->btnplayClick(f->btnplay);
-        watch(1800);
+        test::spinFor(1800);
         f->btnstopClick(f->btnstop);
         f->btnrecClick(f->btnrec);
         // A file opened directly, and a folder searched into the media library.
         f->playopenfiles(folder + QStringLiteral("media/a/clip0.avi"));
-        watch(1000);
+        test::spinFor(1000);
         f->btStopClick(nullptr);
         {
             test::DialogAnswer answer([&](QDialog* picker) { test::typeFileName(picker, folder + QStringLiteral("media")); });
@@ -167,10 +159,10 @@ int main(int argc, char** argv)
         }
         // The progress board and the notes, opened and closed.
         f->J1Click(f->J1);
-        watch(200);
+        test::spinFor(200);
         windows->Form5->btn2->click();
         f->B1Click(f->B1);
-        watch(200);
+        test::spinFor(200);
         windows->Form3->close();
 
         if (clock.elapsed() >= (minute + 1) * 60000LL) {

@@ -74,8 +74,7 @@ void TFullScreenPart::setFullScreen(bool on)
 
 void TFullScreenPart::hideFloatingBar()
 {
-    if (form_.w.Form7->isVisible() || form_.w.Form7->sliding())
-        form_.w.Form7->hideNow();
+    form_.w.Form7->hideNow();
 }
 
 void TFullScreenPart::showMainWindowAgain()
@@ -138,7 +137,7 @@ void TFullScreenPart::leaveWhenStopped()
     TForm7* bar = form_.w.Form7;
     hideFloatingBar();
     form_.setWindowState(form_.windowState() & ~Qt::WindowMinimized);
-    form_.vdwndw1->setFullScreen(false);
+    setFullScreen(false);
     form_.SoundLevel->setValue(bar->SoundLevel->value());
     btFullScreen->setToolTip(kFullScreenHint);
     bar->btFullScreen->setToolTip(kFullScreenHint);
@@ -146,7 +145,6 @@ void TFullScreenPart::leaveWhenStopped()
     form_.show();
     if (form_.w.Form6->isVisible())
         form_.setform6pos();
-    setFullScreen(false);
 }
 
 void TFullScreenPart::leaveFullScreenOnStop()

@@ -14,7 +14,10 @@ fi
 bash scripts/install-deps.sh
 if [ "$sanitize" = 1 ]; then
   export BUILD_DIR=build-asan
-  bash scripts/build.sh -DVARENDO_SANITIZE=ON -DVARENDO_BUILD_BENCH=OFF
+  # -O1 with line tables only: stack traces keep their file and line, and the
+  # tree builds in about half the time full debug information takes.
+  bash scripts/build.sh -DVARENDO_SANITIZE=ON -DVARENDO_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
   supp="$PWD/scripts/sanitizers"
   # Leaks are looked for at every test program's exit; the suppressions name only
   # allocations made and kept by libraries, each with its reason.

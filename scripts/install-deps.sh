@@ -19,6 +19,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   fonts-noto-cjk
   # headless display, screenshots, test media
+  libxcb1-dev  # the start-up benchmark waits for the window map as an X event
   xvfb xauth x11-utils imagemagick ffmpeg sox espeak-ng lame
   gstreamer1.0-x  # ximagesink: the video benchmark's reference player draws through it
   gstreamer1.0-plugins-base-apps  # gst-play-1.0, the audio benchmark's reference player

@@ -39,6 +39,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QThread>
+#include <QToolButton>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -388,6 +390,28 @@ void repeatOvershoot(TForm1* f, bool audio)
                 past.size(), double(clock.elapsed()) / 1000.0);
 }
 
+// The first Play after start-up, half a second after the window came up (the sound
+// output is found on a thread of its own meanwhile): from the click until the lesson
+// plays, its first picture shown or its sound position moving.
+void firstPlay(TForm1* f)
+{
+    QElapsedTimer clock;
+    clock.start();
+    f->btPlay->click();
+    const auto plays = [f] {
+        return (f->fltrgrph1->state() == TFilterGraph::State::Playing && f->vdwndw1->hasFrame())
+               || (f->audioPlayer->State == TAudioEngine::StatePlaying && f->audioPlayer->GetPosition() > 0);
+    };
+    while (!plays() && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(500);
+    }
+    std::printf("first Play after start-up: %s %lld ms after the click (goal: within 100 ms)\n",
+                plays() ? "playing" : "NOT playing", static_cast<long long>(clock.elapsed()));
+    f->btStopClick(nullptr);
+    runEventLoop(300);
+}
+
 QString percent(double value)
 {
     return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1);
@@ -431,6 +455,7 @@ int main(int argc, char** argv)
             std::printf("the main window's first show did not run\n");
         runEventLoop(500);
         std::printf("lesson: %s %s\n", qPrintable(f->cbb1->currentText()), qPrintable(f->rzchcklst1->currentText()));
+        firstPlay(f);
 
         rows.push_back(audioLesson(f, ms));
         rows.push_back(videoLesson(f, ms));

@@ -1,45 +1,45 @@
-// Start-up benchmark: from process start to the main window shown (the first show's
-// lesson choice and settings load done), on a program folder whose database holds
-// 4 books × 72 lessons; and the peak memory of the process.
+// Start-up benchmark: from exec to the main window mapped on the X server, for the
+// real program on a program folder whose database holds 4 books × 72 lessons, and
+// for a bare Qt main window of the same size in the same run (interleaved, so both
+// see the same machine). The map is waited for with an X event, not by polling.
+// The first runs of each also stay up idle for a few seconds and report their
+// peak resident memory.
 //
-//   startup_bench [runs]    (use QT_QPA_PLATFORM=offscreen, or a display)
-//
-// Each run is a fresh process (the benchmark re-executes itself), so every figure
-// includes loading the program and its libraries.
-#include "app/application_setup.h"
+//   startup_bench [runs] [idle-seconds]     (needs DISPLAY, an X server without a
+//                                            reparenting window manager, e.g. Xvfb)
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
-#include "gstreamer/audio/gst_audio_library.h"
-#include "gstreamer/video/gst_media_engine.h"
-#include "ui/main_window.h"
-#include "ui/varendo_windows.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <ctime>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+#include <xcb/xcb.h>
+
+extern char** environ;
 
 namespace {
 
-// Milliseconds since this process was started by the kernel (10 ms resolution).
-double msSinceProcessStart()
+constexpr int kMemoryRuns = 5;
+
+double nowMs()
 {
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    stat.open(QIODevice::ReadOnly);
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    const double startTicks = fields.value(19).toDouble(); // field 22 of the whole line
     timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
-    return nowMs - startTicks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
 void makeCourse(const QString& folder)
@@ -65,63 +65,186 @@ void makeCourse(const QString& folder)
     con->exec(QStringLiteral("COMMIT"));
 }
 
-int child(int argc, char** argv, const QString& folder)
+// Watches the root window for top-level windows being mapped.
+class MapWatcher {
+public:
+    MapWatcher()
+    {
+        int screenNumber = 0;
+        connection_ = xcb_connect(nullptr, &screenNumber);
+        if (xcb_connection_has_error(connection_))
+            return;
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+        for (int i = 0; i < screenNumber; ++i)
+            xcb_screen_next(&it);
+        root_ = it.data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+        const char name[] = "_NET_WM_PID";
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr);
+        if (atom) {
+            pidAtom_ = atom->atom;
+            free(atom);
+        }
+        xcb_flush(connection_);
+        ok_ = pidAtom_ != XCB_ATOM_NONE;
+    }
+    ~MapWatcher() { xcb_disconnect(connection_); }
+
+    bool ok() const { return ok_; }
+
+    // Waits until a window of the process is mapped; the time it arrived, or nothing.
+    std::optional<double> waitForMap(pid_t pid, int timeoutMs)
+    {
+        const double deadline = nowMs() + timeoutMs;
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        for (;;) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                const double at = nowMs();
+                const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
+                const xcb_window_t window = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
+                free(event);
+                if (mapped && ownerOf(window) == pid)
+                    return at;
+            }
+            const int left = int(deadline - nowMs());
+            if (left <= 0 || xcb_connection_has_error(connection_))
+                return std::nullopt;
+            poll(&fd, 1, left);
+        }
+    }
+
+private:
+    pid_t ownerOf(xcb_window_t window)
+    {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, window, pidAtom_, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+        pid_t pid = 0;
+        if (reply && xcb_get_property_value_length(reply) == 4)
+            pid = pid_t(*static_cast<uint32_t*>(xcb_get_property_value(reply)));
+        free(reply);
+        return pid;
+    }
+
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+    xcb_atom_t pidAtom_ = XCB_ATOM_NONE;
+    bool ok_ = false;
+};
+
+// A peak resident size in KiB from /proc (VmHWM), or 0.
+long peakKiB(pid_t pid)
 {
-    QApplication app(argc, argv);
-    varendo::setUpApplication(app);
-    const auto audio = varendo::gst::createAudioLibrary();
-    auto windows = varendo::createWindows(
-        folder, {.audio = *audio, .mediaEngines = varendo::gst::mediaEngineFactory(), .wave = {}, .messages = {}, .openDocument = {}});
-    windows->Form1->show();
-    // The first show runs when the window is shown; measure once the event loop has
-    // delivered it.
-    QTimer::singleShot(0, [&] {
-        const double ms = msSinceProcessStart();
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("%.1f %ld %d\n", ms, usage.ru_maxrss, windows->Form1->firstShowDone ? 1 : 0);
-        std::fflush(stdout);
-        app.quit();
-    });
-    return app.exec();
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+struct Run {
+    double ms = 0;
+    long peak = 0;
+};
+
+std::optional<Run> launch(MapWatcher& watcher, const std::vector<std::string>& argv, int idleSeconds)
+{
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const double start = nowMs();
+    const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) {
+        std::fprintf(stderr, "cannot start %s: %s\n", args[0], strerror(failed));
+        return std::nullopt;
+    }
+    const std::optional<double> mapped = watcher.waitForMap(pid, 20000);
+    Run run;
+    if (mapped) {
+        run.ms = *mapped - start;
+        if (idleSeconds > 0) {
+            timespec idle{idleSeconds, 0};
+            nanosleep(&idle, nullptr);
+            run.peak = peakKiB(pid);
+        }
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    if (!mapped) {
+        std::fprintf(stderr, "%s mapped no window within 20 s\n", args[0]);
+        return std::nullopt;
+    }
+    return run;
+}
+
+template <typename T> T median(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3 && QByteArray(argv[1]) == "--child")
-        return child(argc, argv, QString::fromLocal8Bit(argv[2]));
-
-    const int runs = argc >= 2 ? std::max(1, atoi(argv[1])) : 10;
+    const int runs = argc >= 2 ? std::max(1, atoi(argv[1])) : 20;
+    const int idleSeconds = argc >= 3 ? std::max(0, atoi(argv[2])) : 5;
+    MapWatcher watcher;
+    if (!watcher.ok()) {
+        std::fprintf(stderr, "startup_bench needs an X display (DISPLAY)\n");
+        return 1;
+    }
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/");
     {
         QCoreApplication app(argc, argv);
         makeCourse(folder);
+        // The program finds its database beside its executable.
+        if (!QFile::copy(QStringLiteral(VARENDO_EXECUTABLE), folder + QStringLiteral("varendo"))) {
+            std::fprintf(stderr, "cannot copy %s\n", VARENDO_EXECUTABLE);
+            return 1;
+        }
     }
-    std::vector<double> times;
-    std::vector<long> peaks;
+    const std::string program = (folder + QStringLiteral("varendo")).toStdString();
+    // The main window's first size.
+    const std::vector<std::string> bare{BARE_WINDOW_EXECUTABLE, "1025", "581"};
+
+    std::vector<double> programMs, bareMs;
+    std::vector<long> programPeak, barePeak;
     for (int i = 0; i < runs; ++i) {
-        QProcess p;
-        p.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--child"), folder});
-        if (!p.waitForFinished(60000)) {
-            std::fprintf(stderr, "run %d did not finish\n", i);
+        const int idle = i < kMemoryRuns ? idleSeconds : 0;
+        const auto b = launch(watcher, bare, idle);
+        const auto p = launch(watcher, {program}, idle);
+        if (!b || !p)
             return 1;
+        bareMs.push_back(b->ms);
+        programMs.push_back(p->ms);
+        if (idle) {
+            barePeak.push_back(b->peak);
+            programPeak.push_back(p->peak);
         }
-        const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
-        if (f.size() != 3 || f[2] != "1") {
-            std::fprintf(stderr, "run %d: unexpected output\n", i);
-            return 1;
-        }
-        times.push_back(f[0].toDouble());
-        peaks.push_back(f[1].toLong());
     }
-    std::sort(times.begin(), times.end());
-    std::sort(peaks.begin(), peaks.end());
-    std::printf("start to main window shown (288 lessons): median %.0f ms, min %.0f ms, max %.0f ms over %d runs\n",
-                times[times.size() / 2], times.front(), times.back(), runs);
-    std::printf("peak resident memory: median %.1f MiB, max %.1f MiB\n", peaks[peaks.size() / 2] / 1024.0,
-                peaks.back() / 1024.0);
+    const double pm = median(programMs), bm = median(bareMs);
+    std::printf("exec to main window mapped, median of %d interleaved runs:\n", runs);
+    std::printf("  Varendo (288 lessons)  %.1f ms   (min %.1f)\n", pm, *std::min_element(programMs.begin(), programMs.end()));
+    std::printf("  bare Qt main window    %.1f ms   (min %.1f)\n", bm, *std::min_element(bareMs.begin(), bareMs.end()));
+    std::printf("  ratio                  %.2f  (goal 1.3)\n", pm / bm);
+    if (!programPeak.empty()) {
+        const long pp = median(programPeak), bp = median(barePeak);
+        std::printf("peak resident memory after %d s idle, median of %zu runs:\n", idleSeconds, programPeak.size());
+        std::printf("  Varendo %.1f MiB, bare Qt window %.1f MiB, ratio %.2f  (goal 1.5)\n", pp / 1024.0, bp / 1024.0,
+                    double(pp) / double(bp));
+    }
     return 0;
 }

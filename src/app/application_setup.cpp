@@ -29,13 +29,11 @@ void setUpApplication(QApplication& app)
                           QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};
     QFont::insertSubstitutions(QStringLiteral("微软雅黑"), cjk);
     QFont::insertSubstitutions(QStringLiteral("Microsoft YaHei"), cjk);
+    // Latin text in DejaVu Sans, Chinese in the first CJK family installed. Missing
+    // families are passed over when text is drawn; asking the font database which
+    // exist would load all of it before the window shows.
     QFont base = app.font();
-    for (const QString& family : cjk) {
-        if (QFontDatabase::hasFamily(family)) {
-            base.setFamilies({QStringLiteral("DejaVu Sans"), family});
-            break;
-        }
-    }
+    base.setFamilies(QStringList{QStringLiteral("DejaVu Sans")} + cjk);
     base.setPointSize(9);
     app.setFont(base);
 }

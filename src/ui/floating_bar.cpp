@@ -58,7 +58,7 @@ TForm7::TForm7(VarendoWindows& windows)
     dstrckbr1->setObjectName(QStringLiteral("dstrckbr1"));
     dstrckbr1->setGeometry(-8, 1, 593, 16);
 
-    takeToolBar(*this, buildPlayerToolBar(body_, 258, 84));
+    takeToolBar(*this, buildPlayerToolBar(body_, 258, 84, w.Form1));
     ToolBar->setGeometry(0, kBarHeight - 29, kWidth, 29);
     const RecorderGroup g = buildRecorderGroup(this);
     takeRecorderGroup(*this, g);

@@ -194,15 +194,20 @@ void TForm1::createRecorderPanel()
     varendo::takeRecorderGroup(*this, varendo::buildRecorderGroup(pnl2));
 
     // The save dialog asks before replacing a file.
-    dlgOpen1 = new QFileDialog(this, QStringLiteral("打开录音文件"));
-    dlgOpen1->setFileMode(QFileDialog::ExistingFile);
-    dlgOpen1->setAcceptMode(QFileDialog::AcceptOpen);
-    dlgSave1 = new QFileDialog(this, QStringLiteral("录音另存为"));
-    dlgSave1->setFileMode(QFileDialog::AnyFile);
-    dlgSave1->setAcceptMode(QFileDialog::AcceptSave);
-    // The suffix follows the kind of file chosen.
-    connect(dlgSave1, &QFileDialog::filterSelected, dlgSave1, [this](const QString& filter) {
-        dlgSave1->setDefaultSuffix(varendo::filterSuffix(filter));
+    dlgOpen1 = varendo::OnFirstUse<QFileDialog>([this] {
+        auto* dialog = new QFileDialog(this, QStringLiteral("打开录音文件"));
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        return dialog;
+    });
+    dlgSave1 = varendo::OnFirstUse<QFileDialog>([this] {
+        auto* dialog = new QFileDialog(this, QStringLiteral("录音另存为"));
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        // The suffix follows the kind of file chosen.
+        connect(dialog, &QFileDialog::filterSelected, dialog,
+                [dialog](const QString& filter) { dialog->setDefaultSuffix(varendo::filterSuffix(filter)); });
+        return dialog;
     });
 }
 

@@ -58,7 +58,7 @@ QToolButton* toolButton(QWidget* parent, const char* name, const QIcon& icon, co
 
 } // namespace
 
-PlayerToolBar buildPlayerToolBar(QWidget* parent, int statusWidth, int volumeWidth)
+PlayerToolBar buildPlayerToolBar(QWidget* parent, int statusWidth, int volumeWidth, const QWidget* iconsFrom)
 {
     PlayerToolBar t;
     t.bar = new QToolBar(parent);
@@ -74,19 +74,22 @@ PlayerToolBar buildPlayerToolBar(QWidget* parent, int statusWidth, int volumeWid
     t.StatusBar->setFixedSize(statusWidth, 22);
     t.bar->addWidget(t.StatusBar);
 
-    QStyle* s = QApplication::style();
+    const auto icon = [iconsFrom](const char* name, QStyle::StandardPixmap standard) {
+        const QToolButton* lender = iconsFrom ? iconsFrom->findChild<QToolButton*>(QLatin1String(name)) : nullptr;
+        return lender ? lender->icon() : QApplication::style()->standardIcon(standard);
+    };
     QWidget* b = t.bar;
-    t.btup = toolButton(b, "btup", s->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("上一课程"), false);
-    t.btPlay = toolButton(b, "btPlay", s->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("播放"), true);
-    t.btPause = toolButton(b, "btPause", s->standardIcon(QStyle::SP_MediaPause), QStringLiteral("暂停"), false);
-    t.btStop = toolButton(b, "btStop", s->standardIcon(QStyle::SP_MediaStop), QStringLiteral("停止"), false);
-    t.btnext = toolButton(b, "btnext", s->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("下一课程"), false);
+    t.btup = toolButton(b, "btup", icon("btup", QStyle::SP_MediaSkipBackward), QStringLiteral("上一课程"), false);
+    t.btPlay = toolButton(b, "btPlay", icon("btPlay", QStyle::SP_MediaPlay), QStringLiteral("播放"), true);
+    t.btPause = toolButton(b, "btPause", icon("btPause", QStyle::SP_MediaPause), QStringLiteral("暂停"), false);
+    t.btStop = toolButton(b, "btStop", icon("btStop", QStyle::SP_MediaStop), QStringLiteral("停止"), false);
+    t.btnext = toolButton(b, "btnext", icon("btnext", QStyle::SP_MediaSkipForward), QStringLiteral("下一课程"), false);
     t.btFullScreen =
-        toolButton(b, "btFullScreen", s->standardIcon(QStyle::SP_TitleBarMaxButton), QStringLiteral("全屏"), false);
+        toolButton(b, "btFullScreen", icon("btFullScreen", QStyle::SP_TitleBarMaxButton), QStringLiteral("全屏"), false);
     t.btFullScreen->setCheckable(true);
     t.btna = toolButton(b, "btna", letterIcon(QStringLiteral("A"), QColor(0, 128, 0)), QStringLiteral("复读起点"), false);
     t.btnb = toolButton(b, "btnb", letterIcon(QStringLiteral("B"), QColor(192, 0, 0)), QStringLiteral("复读终点"), false);
-    t.btretu = toolButton(b, "btretu", s->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("复读"), false);
+    t.btretu = toolButton(b, "btretu", icon("btretu", QStyle::SP_BrowserReload), QStringLiteral("复读"), false);
     t.btretu->setCheckable(true);
     t.btnrec = toolButton(b, "btnrec", dotIcon(QColor(200, 0, 0)), QStringLiteral("录音"), true);
     t.btnrec->setCheckable(true);

@@ -25,7 +25,9 @@ struct PlayerToolBar {
 };
 
 // statusWidth and volumeWidth: the widths of the status text and the volume slider.
-PlayerToolBar buildPlayerToolBar(QWidget* parent, int statusWidth, int volumeWidth);
+// iconsFrom: a window whose tool bar was built already and lends its pictures
+// (looking them up in the icon theme is a good part of the start-up).
+PlayerToolBar buildPlayerToolBar(QWidget* parent, int statusWidth, int volumeWidth, const QWidget* iconsFrom = nullptr);
 
 // Hands the tool bar's controls to a window's members of the same names.
 template <typename Window>

@@ -25,9 +25,12 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Varendo英语视频辅助学习工具 参数设置"));
     const QIcon folder = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    rzslctfldrdlg1 = new QFileDialog(this);
-    rzslctfldrdlg1->setFileMode(QFileDialog::Directory);
-    rzslctfldrdlg1->setOption(QFileDialog::ShowDirsOnly, true);
+    rzslctfldrdlg1 = varendo::OnFirstUse<QFileDialog>([this] {
+        auto* dialog = new QFileDialog(this);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly, true);
+        return dialog;
+    });
 
     grp1 = new QGroupBox(QStringLiteral("媒体文件目录参数设置"), this);
     lbledt = new QLineEdit(grp1);

@@ -1,5 +1,7 @@
 #pragma once
 // The settings dialog: media folders, progress board display options, text font and colours.
+#include "ui/on_first_use.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -48,7 +50,8 @@ public:
     QPushButton* btn4 = nullptr;
     QPushButton* btn5 = nullptr;
     QPushButton* btn3 = nullptr;
-    QFileDialog* rzslctfldrdlg1 = nullptr; // picks a folder; the media library borrows it
+    // Picks a folder (the media library borrows it); made when first opened.
+    varendo::OnFirstUse<QFileDialog> rzslctfldrdlg1;
 
 protected:
     void showEvent(QShowEvent* event) override;

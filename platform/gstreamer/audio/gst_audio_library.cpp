@@ -6,10 +6,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <gst/base/gsttypefindhelper.h>
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <map>
 
 namespace varendo::gst {
@@ -49,7 +51,9 @@ FileKind sniff(const QString& file)
 
 class GstAudioLibrary final : public AudioLibrary {
 public:
-    explicit GstAudioLibrary(AudioLibraryOptions options) : options_(std::move(options)) { ensureInitialised(); }
+    // GStreamer is loaded on first use or by the output probe, not here: the window
+    // does not wait for it.
+    explicit GstAudioLibrary(AudioLibraryOptions options) : options_(std::move(options)) {}
 
     ~GstAudioLibrary() override { channels_.clear(); }
 
@@ -59,7 +63,18 @@ public:
             return false;
         settings_.rate = frequency;
         settings_.makeSink = options_.makeSink;
-        settings_.output = options_.makeSink ? Output::Given : device == 0 ? Output::Silent : OutputChain::probe();
+        outputPending_ = !options_.makeSink && device != 0;
+        if (!outputPending_) {
+            settings_.output = options_.makeSink ? Output::Given : Output::Silent;
+        } else {
+            // Finding the sound output loads GStreamer and asks the sound server. That
+            // starts on a thread of its own once the event loop runs, when the first
+            // window is up; a channel opened before then looks on the spot.
+            QTimer::singleShot(0, &context_, [this] {
+                if (outputPending_ && !probe_.valid())
+                    probe_ = std::async(std::launch::async, &OutputChain::probe);
+            });
+        }
         initialised_ = true;
         outputHeld_ = false;
         return true;
@@ -286,6 +301,11 @@ private:
 
     std::unique_ptr<AudioChannel> newChannel(AudioChannel::Kind kind)
     {
+        ensureInitialised();
+        if (outputPending_) {
+            settings_.output = probe_.valid() ? probe_.get() : OutputChain::probe();
+            outputPending_ = false;
+        }
         auto channel = std::make_unique<AudioChannel>(kind, settings_.rate);
         if (!channel->buildOutput(settings_)) {
             lastError_ = channel->builder().error();
@@ -311,6 +331,7 @@ private:
             lastError_ = QStringLiteral("文件“%1”不存在。").arg(file);
             return 0;
         }
+        ensureInitialised();
         const FileKind kind = sniff(file);
         if (kind == FileKind::NotMedia || (kind == FileKind::Module) != music)
             return 0;
@@ -355,6 +376,9 @@ private:
 
     AudioLibraryOptions options_;
     OutputSettings settings_;
+    std::future<Output> probe_;
+    bool outputPending_ = false;
+    QObject context_; // ends the wait for the probe's start with the library
     bool initialised_ = false;
     bool outputHeld_ = false;
     std::uint32_t volume_ = 100;

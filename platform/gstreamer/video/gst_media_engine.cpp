@@ -113,9 +113,9 @@ struct GstMediaEngine::Link {
     }
 };
 
+// GStreamer is loaded by the first file, not here: the window is built without waiting for it.
 GstMediaEngine::GstMediaEngine(QObject* parent) : MediaEngine(parent)
 {
-    ensureInitialised();
     prerollWatchdog_.setSingleShot(true);
     prerollWatchdog_.setInterval(kPrerollWatchdogMs);
     connect(&prerollWatchdog_, &QTimer::timeout, this, [this] {
@@ -136,6 +136,7 @@ GstMediaEngine::~GstMediaEngine()
 
 bool GstMediaEngine::buildPipeline(const QString& uri)
 {
+    ensureInitialised();
     Pipeline playbin(gst_element_factory_make("playbin", nullptr));
     if (!playbin) {
         lastError_ = missingElementText("playbin");

@@ -3,6 +3,7 @@
 // progress timer and the recording file.
 #include "common/recording_format.h"
 #include "ui/main_window/part.h"
+#include "ui/on_first_use.h"
 
 #include <QPointer>
 #include <QString>
@@ -80,8 +81,9 @@ public:
     QAction* pmrecplay = nullptr;
     QMenu* pmrecsave1 = nullptr;
     QAction* pmrecsave = nullptr;
-    QFileDialog* dlgOpen1 = nullptr;
-    QFileDialog* dlgSave1 = nullptr;
+    // Made when first opened.
+    varendo::OnFirstUse<QFileDialog> dlgOpen1;
+    varendo::OnFirstUse<QFileDialog> dlgSave1;
 
 protected:
     void connectRecorderHandlers();

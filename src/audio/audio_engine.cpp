@@ -74,6 +74,9 @@ void TAudioEngine::Play(const QString& name)
         return;
     AddEqualizer();
     ApplyEqualizer();
+    // Normal speed needs nothing of a new channel.
+    if (Tempo != 1.0)
+        library_.ChannelSetTempo(Channel, Tempo);
     library_.StreamPlay(Channel, false, 0);
     library_.MusicPlay(Channel);
     LengthBytes = isModule_ ? library_.MusicGetLength(Channel, true) : library_.StreamGetLength(Channel);
@@ -149,6 +152,16 @@ void TAudioEngine::SetPosition(int milliseconds)
 void TAudioEngine::SetVolume(int volume)
 {
     library_.SetVolume(std::uint32_t(std::clamp(volume, 0, 100)));
+}
+
+void TAudioEngine::SetTempo(double rate)
+{
+    Tempo = rate;
+    if (Channel != 0 && !audio_text::containsUrl(FileName))
+        library_.ChannelSetTempo(Channel, Tempo);
+    // A slower file ends later: the end watch looks again.
+    if (State == StatePlaying)
+        watchEnd();
 }
 
 void TAudioEngine::SetBufferLength(int milliseconds)
@@ -258,7 +271,8 @@ void TAudioEngine::CheckEnd()
     // only by SetPosition, which arms the watch again.
     if (State != StatePlaying || internet || Channel == 0)
         return;
-    const int due = (length - EndMarginMs) - position;
+    // Media milliseconds pass faster or slower than the clock's at another speed.
+    const int due = int(double((length - EndMarginMs) - position) / Tempo);
     EndTimer.start(std::clamp(due, 1, kLongestWatchSleepMs));
 }
 

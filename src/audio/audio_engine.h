@@ -46,6 +46,10 @@ public:
     int GetLength();                   // milliseconds, never negative; 0 when unknown
     QString GetFileName() const { return FileName; }
     void SetVolume(int volume);        // 0..100
+    // Playback rate with the pitch kept (1 normal), for the channel playing and every
+    // local file played after it. Positions and lengths stay in the file's own time.
+    void SetTempo(double rate);
+    double GetTempo() const { return Tempo; }
     void SetBufferLength(int milliseconds);
     void SetEqualizer(const std::array<int, BandCount>& gains);
     void ApplyEqualizer();
@@ -75,6 +79,7 @@ public:
     QString FileName;
     QTimer EndTimer;
     QString SaveFile;
+    double Tempo = 1.0;
 
 private:
     void freeChannel();

@@ -96,6 +96,10 @@ public:
     virtual double ChannelBytes2Seconds(AudioHandle channel, std::uint64_t bytes) = 0;
     virtual std::uint64_t ChannelSeconds2Bytes(AudioHandle channel, double seconds) = 0;
 
+    // Playback rate with the pitch kept: 1 is normal, 0.5 half speed. Positions and
+    // lengths stay in the source's own time. Local sources only; kept until changed.
+    virtual bool ChannelSetTempo(AudioHandle channel, double rate) = 0;
+
     // Stalled while a source is still opening or connecting; Stopped once it has failed
     // or a local source has played out.
     enum class Activity { Stopped, Playing, Stalled, Paused };

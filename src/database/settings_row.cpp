@@ -1,5 +1,6 @@
 #include "database/settings_row.h"
 
+#include "common/playback_speed.h"
 #include "common/varendo_error.h"
 
 namespace varendo::db {
@@ -82,6 +83,12 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     row.font.colour = numberOr(q, QStringLiteral("颜色"), row.font.colour, row.problems);
     applyFontStyleText(q.FieldByName(QStringLiteral("状态")).AsString(), row.font);
     row.backgroundColour = numberOr(q, QStringLiteral("背景色"), row.backgroundColour, row.problems);
+    // Empty until a speed is first chosen.
+    const QString speed = q.FieldByName(QStringLiteral("自定义一")).AsString();
+    if (const auto kept = parseSpeed(speed))
+        row.playbackSpeed = *kept;
+    else if (!speed.trimmed().isEmpty())
+        row.problems << QStringLiteral("播放速度“%1”无法识别（应为 0.5 到 1.5）").arg(speed);
     return row;
 }
 
@@ -135,6 +142,12 @@ void saveBackgroundColour(const ConnectionPtr& connection, qint64 value)
 {
     const qint64 id = firstSettingsRow(connection);
     connection->exec(QStringLiteral("update bookset set 背景色 = ? where ID = ?"), {QString::number(value), id});
+}
+
+void savePlaybackSpeed(const ConnectionPtr& connection, int speed)
+{
+    const qint64 id = firstSettingsRow(connection);
+    connection->exec(QStringLiteral("update bookset set 自定义一 = ? where ID = ?"), {speedText(speed), id});
 }
 
 } // namespace varendo::db

@@ -1,5 +1,6 @@
 #pragma once
 // The settings row of bookset as the program uses it.
+#include "common/playback_speed.h"
 #include "database/dataset.h"
 
 #include <QString>
@@ -27,6 +28,8 @@ struct SettingsRow {
     QString showLessonStateFlag;
     LessonFontSettings font;
     qint64 backgroundColour = -16777192;
+    // Tenths (common/playback_speed.h), kept in the spare column 自定义一.
+    int playbackSpeed = kNormalSpeed;
     // Values that could not be read; their defaults were used instead.
     QStringList problems;
 };
@@ -52,6 +55,9 @@ void saveSettingsRow(const ConnectionPtr& connection, const SettingsRow& row);
 void saveFontSettings(const ConnectionPtr& connection, const LessonFontSettings& font);
 // Writes the background colour of the first settings row.
 void saveBackgroundColour(const ConnectionPtr& connection, qint64 value);
+
+// Writes the playback speed (tenths) into the first settings row's 自定义一.
+void savePlaybackSpeed(const ConnectionPtr& connection, int speed);
 
 // The style column: "fsbold," "fsItalic," "fsUnderline," "fsStrikeOut," for each style on.
 QString fontStyleText(const LessonFontSettings& font);

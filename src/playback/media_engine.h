@@ -52,6 +52,11 @@ public:
     // while a file is held.
     virtual bool seekMs(qint64 positionMs) = 0;
 
+    // Playback rate with the pitch kept (1 normal, 0.5 half speed), kept across
+    // files. Positions and durations stay in the file's own time.
+    virtual void setRate(double rate) = 0;
+    virtual double rate() const = 0;
+
     // Linear gain 0..1, kept across files.
     virtual void setGain(double gain) = 0;
     // The gain the playing chain holds (the kept one while none).

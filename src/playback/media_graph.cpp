@@ -35,6 +35,8 @@ void TFilterGraph::setActive(bool on)
         if (!engine_)
             throw varendo::VarendoError(QStringLiteral("视频播放组件无法启动。"));
         applyVolume();
+        if (rate_ != 1.0)
+            engine_->setRate(rate_);
         connectEngine();
         pushVideoArea();
     } else {
@@ -86,6 +88,13 @@ void TFilterGraph::clearGraph()
     if (videoWindow_)
         videoWindow_->clearFrame();
     setStateSeen(state());
+}
+
+void TFilterGraph::setRate(double rate)
+{
+    rate_ = rate;
+    if (engine_)
+        engine_->setRate(rate_);
 }
 
 bool TFilterGraph::renderFile(const QString& path)

@@ -46,6 +46,10 @@ public:
     // The linear gain the playing chain holds (for checks and diagnostics).
     double appliedGain() const;
 
+    // Playback rate with the pitch kept (1 normal), kept across files and activations.
+    double rate() const { return rate_; }
+    void setRate(double rate);
+
     // Seeks to a position in seconds (before the start means the start).
     bool seek(double seconds);
 
@@ -76,6 +80,7 @@ private:
     QPointer<TVideoWindow> videoWindow_;
     QMetaObject::Connection areaConnection_;
     int volume_ = varendo::playback::kMaxVolume;
+    double rate_ = 1.0;
     State lastState_ = State::Uninitialised;
     QString lastError_;
 };

@@ -50,20 +50,29 @@ std::optional<SentenceMark> markSentence(const QString& stamp, const QStringList
     if (stamp.isEmpty() || stamp == QLatin1String("00:00") || stamp == lastStamp)
         return std::nullopt;
     for (const QString& line : timingList) {
-        if (!line.contains(stamp))
-            continue;
-        SentenceMark mark;
-        mark.stamp = stamp;
-        mark.sentence = stripTags(line);
-        const qsizetype at = mark.sentence.isEmpty() ? -1 : upperLatin(text).indexOf(upperLatin(mark.sentence));
-        mark.found = at >= 0;
-        if (mark.found) {
-            mark.start = int(at);
-            mark.length = selectSentence ? int(mark.sentence.size()) : 0;
-        }
-        return mark;
+        if (line.contains(stamp))
+            return locateSentence(line, stamp, text, selectSentence);
     }
     return std::nullopt;
+}
+
+SentenceMark locateSentence(const QString& line, const QString& stamp, const QString& text, bool selectSentence)
+{
+    SentenceMark mark;
+    mark.stamp = stamp;
+    mark.sentence = stripTags(line);
+    const qsizetype at = mark.sentence.isEmpty() ? -1 : upperLatin(text).indexOf(upperLatin(mark.sentence));
+    mark.found = at >= 0;
+    if (mark.found) {
+        mark.start = int(at);
+        mark.length = selectSentence ? int(mark.sentence.size()) : 0;
+    }
+    return mark;
+}
+
+QString stampAt(qint64 ms)
+{
+    return statusStamp(statusText(ms, 0));
 }
 
 EndStep continueRule(bool openedFile, bool nextEnabled, int playListCount)

@@ -30,6 +30,12 @@ struct SentenceMark {
     int length = 0;        // the selection: the sentence, or nothing when only the caret moves
     QString sentence;      // the line without its tags
 };
+// Where the sentence of one timing line is in text, marked as at stamp: its
+// first occurrence, Latin letters compared without regard to case.
+SentenceMark locateSentence(const QString& line, const QString& stamp, const QString& text, bool selectSentence);
+// The mm:ss stamp tracking sees at a media time (as the status line shows it).
+QString stampAt(qint64 ms);
+
 // The first timing line containing stamp, unless the stamp is "00:00" or the
 // one last acted on: where its sentence is in text. Empty when nothing is due.
 std::optional<SentenceMark> markSentence(const QString& stamp, const QStringList& timingList,

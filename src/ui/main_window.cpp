@@ -21,7 +21,7 @@
 #include <QScreen>
 
 TForm1::TForm1(varendo::VarendoWindows& windows, const QString& programFolder)
-    : QMainWindow(nullptr), TLessonsPart(*this), TPlaybackPart(*this), TRepeatPart(*this), TFullScreenPart(*this),
+    : QMainWindow(nullptr), TLessonsPart(*this), TPlaybackPart(*this), TPracticePart(*this), TRepeatPart(*this), TFullScreenPart(*this),
       TRecorderPart(*this), TLibraryPart(*this), TLayoutPart(*this), TStudyPart(*this), TShellPart(*this),
       w(windows), appDir(programFolder)
 {
@@ -43,6 +43,7 @@ void TForm1::connectHandlers()
     connect(X1, &QAction::triggered, this, [this] { w.messages.guarded([this] { X1Click(X1); }); });
     connectLessonHandlers();
     connectPlaybackHandlers();
+    connectPracticeHandlers();
     connectRepeatHandlers();
     connectFullScreenHandlers();
     connectStudyHandlers();

@@ -7,6 +7,7 @@
 #include "ui/main_window/lessons.h"
 #include "ui/main_window/library.h"
 #include "ui/main_window/playback.h"
+#include "ui/main_window/practice.h"
 #include "ui/main_window/recorder.h"
 #include "ui/main_window/repeat.h"
 #include "ui/main_window/shell.h"
@@ -24,6 +25,7 @@ struct VarendoWindows;
 class TForm1 : public QMainWindow,
                public TLessonsPart,    // lessons and the lesson database
                public TPlaybackPart,   // playback control and tracking
+               public TPracticePart,   // speed, sentence steps, sentence drill
                public TRepeatPart,     // A-B repeat
                public TFullScreenPart, // full screen and the floating bar
                public TRecorderPart,   // the voice recorder

@@ -288,6 +288,8 @@ void TForm1::createPopupMenus()
     pmrecsave = menuItem(pmrecsave1, QStringLiteral("录音另存为"));
     pmrecsave->setEnabled(false);
     attachPopup(btnrecord, pmrecsave1);
+
+    createPracticeControls(pm4, pm5);
 }
 
 void TForm1::attachPopup(QWidget* widget, QMenu* menu)

@@ -27,6 +27,7 @@ public:
         enum { Stopped, Playing, Paused } play = Stopped;
         std::uint64_t position = 0;
         bool url = false;
+        double tempo = 1.0;
     };
 
     static std::uint64_t msToBytes(int ms) { return std::uint64_t(ms) * 44100 / 1000 * kBytesPerFrame; }
@@ -165,6 +166,14 @@ public:
         if (!c || bytes == kNoValue)
             return false;
         c->position = bytes;
+        return true;
+    }
+    bool ChannelSetTempo(AudioHandle h, double rate) override
+    {
+        Channel* c = channel(h);
+        if (!c || c->url)
+            return false;
+        c->tempo = rate;
         return true;
     }
     double ChannelBytes2Seconds(AudioHandle h, std::uint64_t bytes) override

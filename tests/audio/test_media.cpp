@@ -42,6 +42,44 @@ bool writeTone(const QString& path, Encoding encoding, double frequencyHz, doubl
     return error.isEmpty();
 }
 
+bool writeToneBursts(const QString& path, double seconds, const std::vector<ToneBurst>& bursts, double amplitude)
+{
+    constexpr int kRate = 44100;
+    const auto frames = std::size_t(std::lround(seconds * kRate));
+    std::vector<std::int16_t> mono(frames, 0);
+    for (const ToneBurst& burst : bursts) {
+        const auto from = std::size_t(std::lround(burst.startSeconds * kRate));
+        const auto tone = sineWave(burst.frequencyHz, amplitude * 32767, std::size_t(burst.seconds * kRate), kRate);
+        for (std::size_t i = 0; i < tone.size() && from + i < frames; ++i)
+            mono[from + i] = tone[i];
+    }
+    QByteArray data;
+    for (std::int16_t sample : mono)
+        for (int channel = 0; channel < 2; ++channel) {
+            data.append(char(sample & 0xFF));
+            data.append(char((sample >> 8) & 0xFF));
+        }
+    auto le = [](QByteArray& out, quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((value >> (8 * i)) & 0xFF));
+    };
+    QByteArray wav("RIFF");
+    le(wav, quint32(36 + data.size()), 4);
+    wav.append("WAVEfmt ");
+    le(wav, 16, 4);
+    le(wav, 1, 2);           // PCM
+    le(wav, 2, 2);           // channels
+    le(wav, kRate, 4);
+    le(wav, kRate * 4, 4);   // bytes a second
+    le(wav, 4, 2);           // bytes a frame
+    le(wav, 16, 2);          // bits a sample
+    wav.append("data");
+    le(wav, quint32(data.size()), 4);
+    wav.append(data);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size();
+}
+
 bool writeModule(const QString& path)
 {
     QByteArray mod;

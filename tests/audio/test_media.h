@@ -20,6 +20,16 @@ enum class Encoding { Wav, Mp3, Ogg };
 // Returns false (with a message on stderr) when the pipeline fails.
 bool writeTone(const QString& path, Encoding encoding, double frequencyHz, double seconds, double amplitude = 0.3);
 
+// A stretch of tone in otherwise silent sound.
+struct ToneBurst {
+    double startSeconds;
+    double seconds;
+    double frequencyHz;
+};
+// A 16-bit stereo WAV file at 44 100 Hz, `seconds` long, silent but for the bursts.
+bool writeToneBursts(const QString& path, double seconds, const std::vector<ToneBurst>& bursts,
+                     double amplitude = 0.3);
+
 // A four-channel ProTracker module: one pattern of 64 rows at speed 6 and 125 BPM
 // (7.68 s) holding one looped square-wave note.
 bool writeModule(const QString& path);
@@ -48,6 +58,9 @@ class MonitorRecording {
 public:
     // False when there is no PulseAudio server with the varendo_null sink.
     bool start();
+    // What it has heard since the last clear (the left channel, 44 100 Hz).
+    void clear() { capture_.clear(); }
+    std::vector<std::int16_t> heard() const { return capture_.left(); }
     // The power of one frequency, and the rms level, over the next stretch.
     double toneOver(double frequencyHz, int ms);
     double levelOver(int ms);

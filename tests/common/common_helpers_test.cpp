@@ -1,6 +1,7 @@
 #include "common/colour_value.h"
 #include "common/folder_access.h"
 #include "common/lesson_label.h"
+#include "common/playback_speed.h"
 #include "common/timing_line.h"
 
 #include <QDir>
@@ -58,6 +59,21 @@ TEST(TimingLine, TagsAreStrippedAndTimeTagsRecognised)
     EXPECT_FALSE(startsWithTimeTag("[ti:Lesson 1]"));
     EXPECT_FALSE(startsWithTimeTag("Hello [00:01.00]"));
     EXPECT_FALSE(startsWithTimeTag("[0:01.00]Hello"));
+}
+
+TEST(PlaybackSpeed, StepsStayInRangeAndReadBackExactly)
+{
+    EXPECT_EQ(varendo::stepSpeed(10, -3), 7);
+    EXPECT_EQ(varendo::stepSpeed(6, -3), 5);
+    EXPECT_EQ(varendo::stepSpeed(14, 2), 15);
+    for (int speed = varendo::kSlowestSpeed; speed <= varendo::kFastestSpeed; ++speed)
+        EXPECT_EQ(varendo::parseSpeed(varendo::speedText(speed)), speed) << speed;
+    EXPECT_EQ(varendo::speedText(5), "0.5");
+    EXPECT_EQ(varendo::parseSpeed(" 1 "), 10);
+    EXPECT_EQ(varendo::parseSpeed("0.70"), 7);
+    EXPECT_DOUBLE_EQ(varendo::speedRate(7), 0.7);
+    for (const char* bad : {"", "0.4", "1.6", "0.75", "-1", "1e0", "abc"})
+        EXPECT_EQ(varendo::parseSpeed(bad), std::nullopt) << bad;
 }
 
 // A folder that takes files, and one that does not even for the superuser.

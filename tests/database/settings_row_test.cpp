@@ -96,3 +96,29 @@ TEST_F(SettingsRowTest, WithoutARowTheProgramFoldersAreUsed)
     EXPECT_EQ(s.audioDir, app + "mp3");
     EXPECT_EQ(s.showLessonNameFlag, "1");
 }
+
+// The speed lives in the spare column 自定义一: kept as the menu shows it, read back
+// as tenths; what no speed is (hand-edited, or outside the range) is reported and
+// normal speed used, and the row keeps what it held.
+TEST_F(SettingsRowTest, ThePlaybackSpeedIsKeptInTheFirstSpareColumn)
+{
+    auto load = [&] { return loadSettingsRow(con, app, [](const QString&) { return true; }); };
+    EXPECT_EQ(load().playbackSpeed, 10) << "nothing chosen yet";
+    EXPECT_TRUE(load().problems.isEmpty());
+    savePlaybackSpeed(con, 7);
+    Query q(con);
+    q.SetSQL("select 自定义一, 自定义二 from bookset");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("自定义一").AsString(), "0.7");
+    EXPECT_EQ(q.FieldByName("自定义二").AsString(), "");
+    EXPECT_EQ(load().playbackSpeed, 7);
+    savePlaybackSpeed(con, 15);
+    EXPECT_EQ(load().playbackSpeed, 15);
+    for (const char* bad : {"fast", "2.0", "0.75", "0,7"}) {
+        setColumn("自定义一", bad);
+        const SettingsRow s = load();
+        EXPECT_EQ(s.playbackSpeed, 10) << bad;
+        ASSERT_EQ(s.problems.size(), 1) << bad;
+        EXPECT_TRUE(s.problems[0].contains(bad)) << s.problems[0].toStdString();
+    }
+}

@@ -17,6 +17,8 @@ public:
     std::optional<qint64> positionMs() const override { return loaded ? std::optional(position) : std::nullopt; }
     std::optional<qint64> durationMs() const override { return loaded ? std::optional(duration) : std::nullopt; }
     bool seekMs(qint64 ms) override { seeks.push_back(ms); position = ms; return true; }
+    void setRate(double r) override { rateValue = r; }
+    double rate() const override { return rateValue; }
     void setGain(double g) override { gainValue = g; }
     double gain() const override { return gainValue; }
     void setVideoArea(QSize) override {}
@@ -27,6 +29,7 @@ public:
     qint64 position = 0;
     qint64 duration = 0;
     double gainValue = 1.0;
+    double rateValue = 1.0;
     std::vector<qint64> seeks;
 
 private:

@@ -54,18 +54,37 @@ double dominantFrequency(std::span<const int16_t> samples, int rate)
     return best;
 }
 
+namespace {
+
+// Silence is not a tone; a tone puts most of its energy at its frequency.
+bool frameHasTone(std::span<const int16_t> frame, double frequency, int rate)
+{
+    const double total = rms(frame);
+    return total > 300 && tonePower(frame, frequency, rate) > 0.5 * total * total;
+}
+
+} // namespace
+
 std::size_t framesWithTone(std::span<const int16_t> samples, double frequency, int rate)
 {
     const std::size_t frame = std::size_t(rate) / 50;
     std::size_t count = 0;
-    for (std::size_t at = 0; at + frame <= samples.size(); at += frame) {
-        const auto part = samples.subspan(at, frame);
-        const double total = rms(part);
-        // Silence is not a tone; a tone puts most of its energy at its frequency.
-        if (total > 300 && tonePower(part, frequency, rate) > 0.5 * total * total)
-            ++count;
-    }
+    for (std::size_t at = 0; at + frame <= samples.size(); at += frame)
+        count += frameHasTone(samples.subspan(at, frame), frequency, rate);
     return count;
+}
+
+std::vector<double> toneOnsets(std::span<const int16_t> samples, double frequency, int rate, int minFrames)
+{
+    const std::size_t frame = std::size_t(rate) / 100;
+    std::vector<double> onsets;
+    int run = 0;
+    for (std::size_t at = 0; at + frame <= samples.size(); at += frame) {
+        run = frameHasTone(samples.subspan(at, frame), frequency, rate) ? run + 1 : 0;
+        if (run == minFrames)
+            onsets.push_back(double(at - (minFrames - 1) * frame) / rate);
+    }
+    return onsets;
 }
 
 } // namespace varendo::test

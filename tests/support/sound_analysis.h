@@ -19,5 +19,8 @@ double tonePower(std::span<const int16_t> samples, double frequency, int rate);
 double dominantFrequency(std::span<const int16_t> samples, int rate);
 // Number of 20 ms frames in which frequency carries most of the frame's energy.
 std::size_t framesWithTone(std::span<const int16_t> samples, double frequency, int rate);
+// Where the tone starts each time it is heard, in seconds from the first sample:
+// the first of at least minFrames 10 ms frames in a row it carries most of.
+std::vector<double> toneOnsets(std::span<const int16_t> samples, double frequency, int rate, int minFrames = 4);
 
 } // namespace varendo::test

@@ -209,8 +209,9 @@ void AudioChannel::settle()
         const std::uint64_t bytes = *pendingSeek_;
         pendingSeek_.reset();
         const gint64 ns = gint64(std::llround(AudioLibrary::bytesToSeconds(bytes, rate_) * double(GST_SECOND)));
-        if (gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
-                                    GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), ns))
+        if (gst_element_seek(pipeline_.get(), tempo_, GST_FORMAT_TIME,
+                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET, ns,
+                             GST_SEEK_TYPE_NONE, 0))
             seekingTo_ = bytes;
     }
 }
@@ -315,6 +316,17 @@ bool AudioChannel::seek(std::uint64_t bytes)
     pendingSeek_ = bytes;
     settle();
     return true;
+}
+
+bool AudioChannel::setTempo(double rate)
+{
+    if (isInternet() || !pipeline_ || !(rate > 0.0))
+        return false;
+    if (rate == tempo_)
+        return true;
+    tempo_ = rate;
+    // Where it stands, at the new rate; a file still opening takes it once open.
+    return seek(position());
 }
 
 AudioLibrary::Activity AudioChannel::activity()

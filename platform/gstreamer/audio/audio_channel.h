@@ -53,6 +53,10 @@ public:
     // Holds or restarts the output of a playing channel.
     void hold(bool held);
 
+    // Playback rate with the pitch kept (the output's scaletempo): a seek to where
+    // the channel is, at the new rate. Local sources only.
+    bool setTempo(double rate);
+
     std::uint64_t length();
     std::uint64_t position();
     bool seek(std::uint64_t bytes);
@@ -86,6 +90,7 @@ private:
     std::uint64_t lastPosition_ = 0;
     std::optional<std::uint64_t> pendingSeek_; // waits for the pipeline to settle
     std::optional<std::uint64_t> seekingTo_;   // sent, not yet done
+    double tempo_ = 1.0;                        // every seek carries it
 };
 
 } // namespace varendo::gst

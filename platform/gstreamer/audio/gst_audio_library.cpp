@@ -194,6 +194,12 @@ public:
         return channel && channel->seek(bytes);
     }
 
+    bool ChannelSetTempo(AudioHandle handle, double rate) override
+    {
+        AudioChannel* channel = find(handle);
+        return channel && channel->setTempo(rate);
+    }
+
     double ChannelBytes2Seconds(AudioHandle handle, std::uint64_t bytes) override
     {
         AudioChannel* channel = find(handle);

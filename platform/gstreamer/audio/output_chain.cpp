@@ -65,13 +65,14 @@ bool OutputChain::build(BinBuilder& build, const OutputSettings& settings)
         if (equalizer_)
             g_object_set(equalizer_, "num-bands", guint(kBandCapacity), nullptr);
     }
+    GstElement* tempo = hasElement("scaletempo") ? build.make("scaletempo") : nullptr;
     if (!build.ok())
         return false;
     CapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING,
                                      "interleaved", "rate", G_TYPE_INT, int(settings.rate), "channels", G_TYPE_INT, 2,
                                      nullptr));
     g_object_set(format, "caps", caps.get(), nullptr);
-    if (!build.linkChain({convert, resample, format, equalizer_, volume, sink}))
+    if (!build.linkChain({convert, resample, format, tempo, equalizer_, volume, sink}))
         return false;
     input_ = convert;
     // A sink with its own volume (PulseAudio) changes it at once; a volume element

@@ -1,7 +1,9 @@
 #pragma once
 // The output every audio source plays through:
 //   audioconvert ! audioresample ! S16LE stereo at the output rate
-//   ! equalizer-nbands ! volume ! sink
+//   ! scaletempo ! equalizer-nbands ! volume ! sink
+// scaletempo keeps the pitch when a seek sets another rate; at rate 1 it passes
+// the sound through untouched.
 // The sink is PulseAudio, else ALSA, else (no sound device, or device 0) a
 // silent sink that keeps to the clock, so sources still play in real time.
 #include "gstreamer/core/gst_core.h"

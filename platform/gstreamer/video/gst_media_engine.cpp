@@ -163,6 +163,9 @@ bool GstMediaEngine::buildPipeline(const QString& uri)
     // Late frames are dropped (qos) rather than shown late when the machine is busy.
     g_object_set(sink, "sync", TRUE, "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND),
                  "enable-last-sample", FALSE, "max-buffers", 1u, "drop", TRUE, nullptr);
+    // Another speed keeps the voice's pitch; at rate 1 scaletempo passes the sound through.
+    if (hasElement("scaletempo"))
+        g_object_set(playbin.get(), "audio-filter", gst_element_factory_make("scaletempo", nullptr), nullptr);
     PadPtr scaleSink(gst_element_get_static_pad(scale, "sink"));
     gst_element_add_pad(output, gst_ghost_pad_new("sink", scaleSink.get()));
     g_object_set(playbin.get(), "volume", gain_, "uri", uri.toUtf8().constData(), nullptr);
@@ -241,6 +244,7 @@ void GstMediaEngine::unload()
     pendingSeekMs_.reset();
     seekingToMs_.reset();
     durationCacheMs_.reset();
+    appliedRate_ = 1.0;
     frameSize_ = QSize();
 }
 
@@ -284,6 +288,8 @@ void GstMediaEngine::prerollDone()
     seekingToMs_.reset();
     if (pendingSeekMs_)
         issueSeek(*pendingSeekMs_);
+    else if (appliedRate_ != rate_ && !atEnd_)
+        issueSeek(positionMs().value_or(0));
 }
 
 bool GstMediaEngine::play()
@@ -339,6 +345,7 @@ bool GstMediaEngine::stop()
     prerollWatchdog_.stop();
     prerolled_ = false;
     atEnd_ = false;
+    appliedRate_ = 1.0; // a stopped pipeline starts again with a new segment
     pendingSeekMs_.reset();
     seekingToMs_.reset();
     return true;
@@ -395,11 +402,24 @@ bool GstMediaEngine::issueSeek(qint64 positionMs)
 {
     pendingSeekMs_.reset();
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME, flags, positionMs * GST_MSECOND))
+    if (!gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                          positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, 0))
         return false;
+    appliedRate_ = rate_;
     seekingToMs_ = positionMs;
     expectPreroll();
     return true;
+}
+
+void GstMediaEngine::setRate(double rate)
+{
+    if (!(rate > 0.0) || rate == rate_)
+        return;
+    rate_ = rate;
+    // Where it stands, at the new rate; a pipeline still pre-rolling takes it when
+    // done, one at its end with the next seek.
+    if (hasMedia() && prerolled_ && !atEnd_ && !pendingSeekMs_)
+        issueSeek(positionMs().value_or(0));
 }
 
 void GstMediaEngine::setGain(double gain)

@@ -36,6 +36,9 @@ public:
     std::optional<qint64> durationMs() const override;
     bool seekMs(qint64 positionMs) override;
 
+    void setRate(double rate) override;
+    double rate() const override { return rate_; }
+
     void setGain(double gain) override;
     double gain() const override;
 
@@ -91,6 +94,8 @@ private:
     std::optional<qint64> seekingToMs_;    // sent, not finished
     mutable std::optional<qint64> durationCacheMs_;
     double gain_ = 1.0;
+    double rate_ = 1.0;
+    double appliedRate_ = 1.0; // the rate of the pipeline's segment now
     QSize area_;
     QSize frameSize_;          // what the capsfilter asks for now; empty: the file's own size
     QString lastError_;

@@ -173,6 +173,7 @@ void TLessonsPart::getset()
 
     form_.lessonBackgroundValue = row.backgroundColour;
     styleLessonPanes();
+    form_.usePlaybackSpeed(row.playbackSpeed);
 }
 
 void TLessonsPart::styleLessonPanes()

@@ -500,6 +500,8 @@ void TPlaybackPart::followAudioLength()
 
 void TPlaybackPart::tmr1Timer(QObject* sender)
 {
+    // First: the position shown and tracked is where a sentence played again starts.
+    form_.checkSentenceDrill();
     const bool mp3 = !videoMode();
     if (mp3) {
         followAudioLength();
@@ -568,20 +570,42 @@ void TPlaybackPart::markSpokenSentence()
                                              lastTimingStamp, form_.mmo1->toPlainText(), N12->isChecked());
     if (!mark)
         return;
-    lastTimingStamp = mark->stamp;
-    if (mark->found) {
-        sentenceSelStart = mark->start;
-        sentenceSelLength = mark->length;
-        QTextCursor cursor = form_.mmo1->textCursor();
-        cursor.setPosition(sentenceSelStart);
-        cursor.setPosition(sentenceSelStart + sentenceSelLength, QTextCursor::KeepAnchor);
-        form_.mmo1->setTextCursor(cursor);
-        form_.mmo1->centerCursor();
-        if (openFileMode)
-            form_.rzm3->setPlainText(cursor.selectedText());
-    }
+    showSentenceMark(*mark);
     if (R2->isChecked())
         btPauseClick(nullptr);
+}
+
+void TPlaybackPart::showSentenceMark(const playback::SentenceMark& mark)
+{
+    lastTimingStamp = mark.stamp;
+    if (!mark.found)
+        return;
+    sentenceSelStart = mark.start;
+    sentenceSelLength = mark.length;
+    QTextCursor cursor = form_.mmo1->textCursor();
+    cursor.setPosition(sentenceSelStart);
+    cursor.setPosition(sentenceSelStart + sentenceSelLength, QTextCursor::KeepAnchor);
+    form_.mmo1->setTextCursor(cursor);
+    form_.mmo1->centerCursor();
+    if (openFileMode)
+        form_.rzm3->setPlainText(cursor.selectedText());
+}
+
+void TPlaybackPart::jumpTo(qint64 ms)
+{
+    trackMovedByProgram = true;
+    const bool ticking = tmr1->isActive();
+    tmr1->stop();
+    try {
+        if (videoMode())
+            fltrgrph1->seek(double(ms) / 1000.0);
+        else
+            audioPlayer->SetPosition(int(ms));
+    } catch (...) {
+    }
+    if (ticking)
+        tmr1->start();
+    trackMovedByProgram = false;
 }
 
 void TPlaybackPart::seekVideoBy(int seconds)
@@ -627,6 +651,7 @@ void TPlaybackPart::FormKeyUp(QObject*, int key, Qt::KeyboardModifiers modifiers
             form_.leaveFullScreenOnEscape();
         break;
     default:
+        form_.practiceKeyUp(key, modifiers);
         break;
     }
 }

@@ -20,6 +20,10 @@ class TFilterGraph;
 class TVideoWindow;
 class TDSTrackBar;
 
+namespace varendo::playback {
+struct SentenceMark;
+}
+
 namespace varendo {
 class TAudioObject;
 class TRadioGroup;
@@ -57,6 +61,11 @@ public:
     void dstrckbr1Change(QObject* sender);
     void FormKeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
     void dstrckbr1KeyUp(QObject* sender, int key, Qt::KeyboardModifiers modifiers);
+    // Moves the playing file to ms (media time) without the track bar's change
+    // handler seeking again; a failed seek is let go, the next tick tries again.
+    void jumpTo(qint64 ms);
+    // Selects a sentence found in the lesson text as tracking does, and records its stamp.
+    void showSentenceMark(const varendo::playback::SentenceMark& mark);
 
     // ---- State
     QString playMode;

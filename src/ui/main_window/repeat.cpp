@@ -292,16 +292,6 @@ void TRepeatPart::repeatCheckTimerTick()
     TDSTrackBar* bar = form_.dstrckbr1;
     if (!repeatOn || bar->value() < bar->selEnd())
         return;
-    form_.trackMovedByProgram = true;
-    form_.tmr1->stop();
-    try {
-        if (form_.playMode == QLatin1String("video"))
-            form_.fltrgrph1->seek(bar->selStart());
-        else
-            form_.audioPlayer->SetPosition(bar->selStart() * 100);
-    } catch (...) {
-        // A jump that fails is not worth a message; the next tick tries again.
-    }
-    form_.tmr1->start();
-    form_.trackMovedByProgram = false;
+    const qint64 unitMs = form_.playMode == QLatin1String("video") ? 1000 : 100;
+    form_.jumpTo(bar->selStart() * unitMs);
 }

@@ -23,6 +23,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick ffmpeg sox espeak-ng lame
   gstreamer1.0-x  # ximagesink: the video benchmark's reference player draws through it
   gstreamer1.0-plugins-base-apps  # gst-play-1.0, the audio benchmark's reference player
+  mpv  # the video benchmark's other reference player (--vo=x11)
   # the desktop: checking the desktop entries the program writes, marking them trusted,
   # and driving the program under Xvfb for the guide's screenshots
   desktop-file-utils libglib2.0-bin xdotool

@@ -162,6 +162,8 @@ struct Row {
     const char* what;
     WindowSample ours;
     double gstPlayPercent = -1;
+    long oursKiB = 0;    // resident memory at the end of the measurement
+    long gstPlayKiB = 0; // the same of gst-play-1.0
 };
 
 const char* audioStateName(int state)
@@ -252,6 +254,7 @@ Row audioLesson(TForm1* f, int ms)
     const int from = f->audioPlayer->GetPosition();
     const QString statusFrom = f->StatusBar->text();
     row.ours = measureWindows(ms);
+    row.oursKiB = bench::residentKiB(0);
     const int to = f->audioPlayer->GetPosition();
     std::printf("  position %s -> %s of %s (%.1f s measured, longest gap ending %.1f s in), %s\n",
                 qPrintable(seconds(from)), qPrintable(seconds(to)), qPrintable(seconds(f->audioPlayer->GetLength())),
@@ -262,7 +265,7 @@ Row audioLesson(TForm1* f, int ms)
     // gst-play-1.0 plays alone.
     f->btStopClick(nullptr);
     QString error;
-    row.gstPlayPercent = bench::gstPlayShare(mp3, 1000, ms, {}, &error);
+    row.gstPlayPercent = bench::gstPlayShare(mp3, 1000, ms, {}, &error, &row.gstPlayKiB);
     if (row.gstPlayPercent < 0)
         std::printf("  gst-play-1.0: %s\n", qPrintable(error));
     return row;
@@ -302,6 +305,7 @@ Row videoLesson(TForm1* f, int ms)
     const qint64 from = f->fltrgrph1->currentPositionMs().value_or(-1);
     const QString statusFrom = f->StatusBar->text();
     row.ours = measureWindows(ms);
+    row.oursKiB = bench::residentKiB(0);
     f->vdwndw1->removeEventFilter(&paints);
     const qint64 to = f->fltrgrph1->currentPositionMs().value_or(-1);
     const QSize frame = f->vdwndw1->frame().image.size();
@@ -317,7 +321,7 @@ Row videoLesson(TForm1* f, int ms)
     std::printf("  gst-play-1.0 video sink: %s\n",
                 options.isEmpty() ? "its own window" : qPrintable(options.first().section(QLatin1Char('='), 1, -1)));
     QString error;
-    row.gstPlayPercent = bench::gstPlayShare(video, 2000, ms, options, &error);
+    row.gstPlayPercent = bench::gstPlayShare(video, 2000, ms, options, &error, &row.gstPlayKiB);
     if (row.gstPlayPercent < 0)
         std::printf("  gst-play-1.0: %s\n", qPrintable(error));
     return row;
@@ -465,12 +469,16 @@ int main(int argc, char** argv)
     }
     gst::Teardown::instance().waitIdle(std::chrono::seconds(10));
 
-    std::printf("\n%-24s %10s %14s %17s\n", "what", "our CPU %", "gst-play CPU %", "longest gap ms");
+    std::printf("\n%-24s %10s %14s %17s %9s %13s %6s\n", "what", "our CPU %", "gst-play CPU %", "longest gap ms",
+                "our MiB", "gst-play MiB", "ratio");
     for (const Row& row : rows)
-        std::printf("%-24s %10s %14s %17s\n", row.what, qPrintable(percent(row.ours.cpuPercent)),
+        std::printf("%-24s %10s %14s %17s %9.1f %13.1f %6.2f\n", row.what, qPrintable(percent(row.ours.cpuPercent)),
                     qPrintable(percent(row.gstPlayPercent)),
                     qPrintable(row.ours.longestGapMs < 0 ? QStringLiteral("-")
-                                                         : QString::number(row.ours.longestGapMs, 'f', 1)));
+                                                         : QString::number(row.ours.longestGapMs, 'f', 1)),
+                    row.oursKiB / 1024.0, row.gstPlayKiB / 1024.0,
+                    row.gstPlayKiB > 0 ? double(row.oursKiB) / double(row.gstPlayKiB) : 0.0);
+    std::printf("memory: resident at the end of each measurement; the goal for a video lesson is 1.1 of gst-play-1.0\n");
     if (!messages.isEmpty())
         std::printf("%lld message(s) shown, see above\n", static_cast<long long>(messages.size()));
     return 0;

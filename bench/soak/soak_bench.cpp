@@ -5,6 +5,7 @@
 // notes. Every minute it prints the resident memory and the open descriptors; at
 // the end, their growth after the first minute.
 // Usage: soak_bench [seconds (600)]   (needs a sound server: run under the null sink)
+#include "support/process_cpu.h"
 #include "dialog_answer.h"
 #include "event_wait.h"
 
@@ -39,17 +40,6 @@
 using namespace varendo;
 
 namespace {
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 int openDescriptors()
 {
@@ -113,7 +103,7 @@ int main(int argc, char** argv)
     int firstMinuteFds = 0;
     int minute = 0, rounds = 0;
     std::printf("minute  RSS KiB  descriptors  rounds\n");
-    std::printf("%6d %8ld %12d %7d\n", 0, residentKiB(), openDescriptors(), 0);
+    std::printf("%6d %8ld %12d %7d\n", 0, bench::residentKiB(0), openDescriptors(), 0);
     std::fflush(stdout);
     while (clock.elapsed() < seconds * 1000LL) {
         ++rounds;
@@ -167,7 +157,7 @@ int main(int argc, char** argv)
 
         if (clock.elapsed() >= (minute + 1) * 60000LL) {
             ++minute;
-            const long rss = residentKiB();
+            const long rss = bench::residentKiB(0);
             const int fds = openDescriptors();
             if (minute == 1) {
                 firstMinuteRss = rss;
@@ -177,7 +167,7 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
     }
-    const long rss = residentKiB();
+    const long rss = bench::residentKiB(0);
     const int fds = openDescriptors();
     std::printf("after the first minute: RSS %+ld KiB, descriptors %+d; %d rounds in %d s; %d messages\n",
                 minute >= 1 ? rss - firstMinuteRss : 0, minute >= 1 ? fds - firstMinuteFds : 0, rounds, seconds,

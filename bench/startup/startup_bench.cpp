@@ -9,6 +9,7 @@
 //                                            reparenting window manager, e.g. Xvfb)
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
+#include "support/process_cpu.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -133,19 +134,6 @@ private:
     bool ok_ = false;
 };
 
-// A peak resident size in KiB from /proc (VmHWM), or 0.
-long peakKiB(pid_t pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
 struct Run {
     double ms = 0;
     long peak = 0;
@@ -176,7 +164,7 @@ std::optional<Run> launch(MapWatcher& watcher, const std::vector<std::string>& a
         if (idleSeconds > 0) {
             timespec idle{idleSeconds, 0};
             nanosleep(&idle, nullptr);
-            run.peak = peakKiB(pid);
+            run.peak = varendo::bench::residentKiB(pid, true);
         }
     }
     kill(pid, SIGKILL);

@@ -1,5 +1,5 @@
 #pragma once
-// CPU time of this process and of others, for the CPU benchmarks.
+// CPU time and memory of this process and of others, for the benchmarks.
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -31,6 +31,21 @@ inline double processCpuSeconds(qint64 pid)
     if (fields.size() < 13)
         return -1.0;
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// A process's resident memory in KiB from /proc/PID/status: now (VmRSS) or its
+// peak so far (VmHWM); 0 when it cannot be read. pid 0 is this process.
+inline long residentKiB(qint64 pid, bool peak = false)
+{
+    QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray key = peak ? "VmHWM:" : "VmRSS:";
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
 }
 
 } // namespace varendo::bench

@@ -1,5 +1,6 @@
 // CPU used while an H.264 file plays in the main window's video area (and in
-// full screen), beside gst-play-1.0 playing the same file in its own window.
+// full screen), beside gst-play-1.0 playing the same file in its own window and mpv
+// drawing through X11 at the video area's size and full screen.
 // Run it on a display (e.g. Xvfb) so both draw for real:
 //   DISPLAY=:99 varendo_video_cpu_bench [seconds]
 // CPU is user + system time over wall time, in percent of one core.
@@ -75,8 +76,20 @@ int main(int argc, char** argv)
         const Sample full = playInWidget(path, seconds, true);
         std::printf("%-10s %-28s %8.1f %10.1f\n", qPrintable(name), "video window, full screen", full.cpuPercent,
                     full.framesPerSecond);
-        std::printf("%-10s %-28s %8.1f %10s\n", qPrintable(name), "gst-play-1.0 (own window)",
-                    varendo::bench::gstPlayShare(path, 2000, seconds * 1000), "-");
+        QString error;
+        const double gstPlay = varendo::bench::gstPlayShare(path, 2000, seconds * 1000, {}, &error);
+        std::printf("%-10s %-28s %8.1f %10s %s\n", qPrintable(name), "gst-play-1.0 (own window)", gstPlay, "-",
+                    qPrintable(error));
+        // mpv at the size the video area has in the main window.
+        const double mpvWindow = varendo::bench::mpvShare(path, QSize(572, 465), 2000, seconds * 1000, &error);
+        std::printf("%-10s %-28s %8.1f %10s %s\n", qPrintable(name), "mpv --vo=x11, 572x465", mpvWindow, "-",
+                    qPrintable(error));
+        const double mpvFull = varendo::bench::mpvShare(path, QSize(), 2000, seconds * 1000, &error);
+        std::printf("%-10s %-28s %8.1f %10s %s\n", qPrintable(name), "mpv --vo=x11, full screen", mpvFull, "-",
+                    qPrintable(error));
+        if (mpvWindow > 0 && inPlace.cpuPercent > 0)
+            std::printf("%-10s window: ours / mpv %.2f (goal 1.0); full screen / window %.2f (goal 1.2)\n",
+                        qPrintable(name), inPlace.cpuPercent / mpvWindow, full.cpuPercent / inPlace.cpuPercent);
         std::fflush(stdout);
     }
     return 0;

@@ -594,7 +594,6 @@ void TPlaybackPart::showSentenceMark(const playback::SentenceMark& mark)
 void TPlaybackPart::jumpTo(qint64 ms)
 {
     trackMovedByProgram = true;
-    const bool ticking = tmr1->isActive();
     tmr1->stop();
     try {
         if (videoMode())
@@ -602,9 +601,10 @@ void TPlaybackPart::jumpTo(qint64 ms)
         else
             audioPlayer->SetPosition(int(ms));
     } catch (...) {
+        // A jump that fails is not worth a message; the next tick tries again.
     }
-    if (ticking)
-        tmr1->start();
+    // The tick runs on after every jump, so a repeat never waits on a stopped timer.
+    tmr1->start();
     trackMovedByProgram = false;
 }
 

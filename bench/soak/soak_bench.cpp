@@ -5,7 +5,6 @@
 // notes. Every minute it prints the resident memory and the open descriptors; at
 // the end, their growth after the first minute.
 // Usage: soak_bench [seconds (600)]   (needs a sound server: run under the null sink)
-#include "support/process_cpu.h"
 #include "dialog_answer.h"
 #include "event_wait.h"
 
@@ -15,6 +14,7 @@
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
 #include "playback/test_media.h"
+#include "support/process_cpu.h"
 #include "ui/main_window.h"
 #include "ui/media_list_window.h"
 #include "ui/notes_window.h"

@@ -78,9 +78,8 @@ public:
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
         for (int i = 0; i < screenNumber; ++i)
             xcb_screen_next(&it);
-        root_ = it.data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_change_window_attributes(connection_, it.data->root, XCB_CW_EVENT_MASK, &mask);
         const char name[] = "_NET_WM_PID";
         xcb_intern_atom_reply_t* atom =
             xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr);
@@ -129,7 +128,6 @@ private:
     }
 
     xcb_connection_t* connection_ = nullptr;
-    xcb_window_t root_ = 0;
     xcb_atom_t pidAtom_ = XCB_ATOM_NONE;
     bool ok_ = false;
 };

@@ -5,6 +5,7 @@
 // an entry already resolved resolves to itself.
 #include "audio/audio_text.h"
 #include "audio/playlist.h"
+#include "common/gbk_text.h"
 
 #include "fuzz_support.h"
 
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(fromM3u.ResolvePath(file) == file, "a resolved entry resolves to itself");
 
     // The same lines resolved against a list written on Windows, named by the first line.
-    const QStringList lines = audio_text::decodeText(input).split(u'\n');
+    const QStringList lines = fromUtf8OrGbk(input).split(u'\n');
     TPlaylist windows;
     windows.ListFile = QStringLiteral("D:\\lists\\") + lines.front();
     for (const QString& line : lines)

@@ -1,9 +1,5 @@
 #include "audio/audio_text.h"
 
-#include "common/gbk_text.h"
-
-#include <QStringDecoder>
-
 namespace varendo::audio_text {
 
 namespace {
@@ -41,18 +37,6 @@ QString fileExtension(const QString& path)
 QString fileTitle(const QString& path)
 {
     return lastComponent(path).chopped(fileExtension(path).size());
-}
-
-QString decodeText(const QByteArray& bytes)
-{
-    static const QByteArray bom("\xEF\xBB\xBF");
-    if (bytes.startsWith(bom))
-        return QString::fromUtf8(bytes.mid(bom.size()));
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromGbk(bytes);
 }
 
 QString trimmed(const QString& text)

@@ -19,9 +19,6 @@ QString fileTitle(const QString& path);
 // The extension of the last path component with its dot (".mp3"), or empty.
 QString fileExtension(const QString& path);
 
-// Text of a list file or a stream tag: UTF-8 when the bytes are valid UTF-8 (a UTF-8
-// byte-order mark is dropped), otherwise the course's code page, GBK.
-QString decodeText(const QByteArray& bytes);
 
 // Removes leading and trailing blanks and control characters.
 QString trimmed(const QString& text);

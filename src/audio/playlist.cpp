@@ -1,6 +1,7 @@
 #include "audio/playlist.h"
 
 #include "audio/audio_text.h"
+#include "common/gbk_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,7 @@ std::optional<QString> readText(const QString& name)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return audio_text::decodeText(bytes);
+    return fromUtf8OrGbk(bytes);
 }
 
 // Hands each line to take, split at CR LF, LF or CR; a final line break does not start

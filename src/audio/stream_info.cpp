@@ -1,6 +1,6 @@
 #include "audio/stream_info.h"
 
-#include "audio/audio_text.h"
+#include "common/gbk_text.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -13,7 +13,7 @@ constexpr std::size_t kHeaderScanLimit = 400;
 
 QString decode(const std::string& bytes)
 {
-    return audio_text::decodeText(QByteArray(bytes.data(), qsizetype(bytes.size())));
+    return fromUtf8OrGbk(QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
 QStringList headerLines(const std::optional<std::string>& block)

@@ -43,6 +43,13 @@ QString fromGbk(const QByteArray& bytes)
     return decoder.decode(QByteArrayView(bytes).chopped(1)) + QChar(QChar::ReplacementCharacter);
 }
 
+QString fromUtf8OrGbk(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? fromGbk(bytes) : text;
+}
+
 bool fitsGbk(const QString& text)
 {
     QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);

@@ -12,6 +12,11 @@ QByteArray toGbk(const QString& text);
 // cut short after its first byte at the end.
 QString fromGbk(const QByteArray& bytes);
 
+// The text of a file that may be written either way: UTF-8 when the bytes are valid
+// UTF-8 (a leading byte order mark dropped), otherwise GBK. A UTF-8 character cut
+// short at the end makes the bytes GBK, not a character silently lost.
+QString fromUtf8OrGbk(const QByteArray& bytes);
+
 // True when every character of the text has a GBK form.
 bool fitsGbk(const QString& text);
 

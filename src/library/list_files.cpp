@@ -4,29 +4,14 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 
 namespace varendo::library {
 
-namespace {
-
-// The text of a list file's bytes: UTF-8 when they are valid UTF-8 (a leading
-// byte order mark dropped), otherwise GBK.
-QString decodeListText(const QByteArray& bytes)
-{
-    // Stateless: a sequence cut short at the end is an error, not a wait for more.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? fromGbk(bytes) : text;
-}
-
-} // namespace
-
 QStringList decodeListLines(const QByteArray& bytes)
 {
-    const QString text = decodeListText(bytes);
+    const QString text = fromUtf8OrGbk(bytes);
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -52,7 +37,7 @@ QByteArray encodeListLines(const QStringList& lines)
     // "¼"): they would come back as other names, so they are written as UTF-8 too.
     if (std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); })) {
         const QByteArray gbk = toGbk(text);
-        if (decodeListText(gbk) == text)
+        if (fromUtf8OrGbk(gbk) == text)
             return gbk;
     }
     // The reader drops one leading byte order mark, so a first name starting with

@@ -4,7 +4,6 @@
 #include "common/timing_line.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace varendo::playback {
 
@@ -96,12 +95,7 @@ QString lyricsPathFor(const QString& mediaPath)
 
 QStringList decodeLyrics(const QByteArray& bytes)
 {
-    // Stateless: a sequence cut short at the end is an error, not held back; a
-    // leading byte-order mark is dropped.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = fromGbk(bytes);
+    QString text = fromUtf8OrGbk(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));

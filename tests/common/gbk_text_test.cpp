@@ -40,3 +40,18 @@ TEST(GbkText, NoByteIsLostAtTheEnd)
         }
     }
 }
+
+TEST(GbkText, FilesWrittenEitherWayReadBack)
+{
+    const QString text = QString::fromUtf8("第一课 Lesson 1\n");
+    EXPECT_EQ(fromUtf8OrGbk(text.toUtf8()), text);
+    EXPECT_EQ(fromUtf8OrGbk("\xEF\xBB\xBF" + text.toUtf8()), text) << "byte order mark dropped";
+    EXPECT_EQ(fromUtf8OrGbk(toGbk(text)), text);
+    // UTF-8 cut inside its last character is not UTF-8: the bytes are read as GBK,
+    // every one of them shown, rather than the last character dropped in silence.
+    const QByteArray cut = QString::fromUtf8("ab课").toUtf8().chopped(1);
+    const QString read = fromUtf8OrGbk(cut);
+    EXPECT_EQ(read, fromGbk(cut));
+    EXPECT_EQ(read.left(2), QStringLiteral("ab"));
+    EXPECT_GT(read.size(), 2);
+}

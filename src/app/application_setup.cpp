@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QIcon>
 
+#include <malloc.h>
+
 namespace varendo {
 
 VarendoApplication::VarendoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -17,6 +19,13 @@ bool VarendoApplication::notify(QObject* receiver, QEvent* event)
 
 void setUpApplication(QApplication& app)
 {
+    // The C library gives each new thread that allocates a heap of its own, up to
+    // eight per core. Every pipeline starts streaming threads, so over the first
+    // minutes of use the program kept adding heaps, each holding freed memory: 6 MB
+    // more after ten minutes of lessons, recordings and loops. Two heaps serve a
+    // program that mostly waits on the learner; the limit holds for every heap made
+    // after this, and only the first few threads exist yet.
+    mallopt(M_ARENA_MAX, 2);
     // No display name: the desktop would append it to every window's title.
     app.setApplicationName(QStringLiteral("varendo"));
     // The applications menu entry the program adds is "varendo.desktop"; its windows

@@ -19,7 +19,6 @@ QString fileTitle(const QString& path);
 // The extension of the last path component with its dot (".mp3"), or empty.
 QString fileExtension(const QString& path);
 
-
 // Removes leading and trailing blanks and control characters.
 QString trimmed(const QString& text);
 

@@ -5,7 +5,16 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
-bash scripts/build.sh
+# The build's whole output goes to a log; only its warnings and errors are shown.
+mkdir -p build
+log="$PWD/build/build.log"
+echo "Building Varendo (full log: $log) ..."
+if ! bash scripts/build.sh >"$log" 2>&1; then
+  grep -E -A3 'error|Error|warning:' "$log" | head -n 200 >&2 || tail -n 50 "$log" >&2
+  echo "run.sh: the build failed; the whole log is $log" >&2
+  exit 1
+fi
+grep -E -A3 'warning:' "$log" | head -n 100 || true
 bash scripts/program-folder.sh
 
 program="$PWD/build/varendo/varendo"

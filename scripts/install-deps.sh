@@ -18,6 +18,7 @@ PACKAGES=(
   gstreamer1.0-pulseaudio gstreamer1.0-alsa
   pulseaudio pulseaudio-utils
   fonts-noto-cjk
+  qt6-translations-l10n  # Qt's own dialogs and message-box buttons in Chinese
   # headless display, screenshots, test media
   libxcb1-dev  # the start-up benchmark waits for the window map as an X event
   xvfb xauth x11-utils imagemagick ffmpeg sox espeak-ng lame

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <malloc.h>
 
@@ -32,6 +35,15 @@ void setUpApplication(QApplication& app)
     // carry the same icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("varendo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/varendo.svg")));
+    // Qt's own dialogs (file, folder, font, colour, input) and the message boxes'
+    // buttons speak Chinese as the rest of the program does, whatever the desktop's
+    // language. Without the translation installed they stay English, nothing else.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    auto* qtChinese = new QTranslator(&app);
+    if (qtChinese->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtChinese);
+    else
+        delete qtChinese;
     // The lesson font the course names is a Windows font; a CJK font stands in for it.
     const QStringList cjk{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
                           QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};

@@ -76,8 +76,13 @@ void TForm1::FormCreate(QObject*)
     // 4. Media masks and the open dialog's filter built from them.
     mediaMasks = {QStringLiteral("*.mp3"), QStringLiteral("*.rm"), QStringLiteral("*.rmvb"),
                   QStringLiteral("*.wmv"), QStringLiteral("*.asf"), QStringLiteral("*.avi")};
-    const QString masks = mediaMasks.join(QLatin1Char(';'));
-    mediaFilter = QStringLiteral("媒体文件") + masks + QLatin1Char('|') + masks;
+    // The open dialog takes what the players play, beyond the folder search's masks,
+    // and any file at all.
+    const QString masks = (mediaMasks + QStringList{QStringLiteral("*.mp4"), QStringLiteral("*.mkv"),
+                                                    QStringLiteral("*.ogg"), QStringLiteral("*.wav"),
+                                                    QStringLiteral("*.m4a"), QStringLiteral("*.flac")})
+                              .join(QLatin1Char(';'));
+    mediaFilter = QStringLiteral("媒体文件") + masks + QLatin1Char('|') + masks + QStringLiteral("|所有文件|*");
 
     // 5.
     openFileMode = false;

@@ -114,6 +114,12 @@ void TForm3::editNotes(const std::optional<study::LessonNotes>& notes)
     mmo1->document()->setModified(false);
 }
 
+void TForm3::followLesson(const study::LessonNotes& notes)
+{
+    if (!mmo1->document()->isModified())
+        editNotes(notes);
+}
+
 std::optional<study::LessonNotes> TForm3::mainWindowLesson()
 {
     TForm1* f = w.Form1;

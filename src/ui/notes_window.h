@@ -33,6 +33,10 @@ public:
     // Puts a lesson's notes in the editor; the caption names that lesson. Without a
     // lesson the editor is empty and saves nothing.
     void editNotes(const std::optional<varendo::study::LessonNotes>& notes);
+    // The main window loaded a lesson: the editor turns to its notes, unless it
+    // holds unsaved notes (of this lesson or another), which stay under their own
+    // lesson's name until they are saved or reloaded.
+    void followLesson(const varendo::study::LessonNotes& notes);
     // The lesson whose notes the editor shows (id -1 when none).
     const varendo::study::NotedLesson& editedLesson() const { return edited_; }
 

@@ -15,10 +15,18 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
     layout->setSpacing(0);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
+        // A click leaves the focus where it was: Space then goes to the window's own
+        // keys (pause and play), not to the item just chosen.
+        b->setFocusPolicy(Qt::TabFocus);
         group_->addButton(b, i);
         layout->addWidget(b);
     }
-    connect(group_, &QButtonGroup::idClicked, this, [this](int) { emit Click(); });
+    // Only a change of item is a choice: the item already marked, clicked or given
+    // Space again, changes nothing.
+    connect(group_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            emit Click();
+    });
 }
 
 int TRadioGroup::ItemIndex() const

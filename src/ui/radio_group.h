@@ -20,7 +20,7 @@ public:
     int count() const;
 
 signals:
-    // The learner chose an item.
+    // The learner chose another item.
     void Click();
 
 private:

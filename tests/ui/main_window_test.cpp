@@ -3,6 +3,7 @@
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
 #include "ui/about_box.h"
+#include "common/media_texts.h"
 #include "ui/main_window.h"
 #include "ui/notes_window.h"
 #include "ui/progress_board.h"
@@ -50,8 +51,11 @@ TEST(Startup, CreatesTheDatabaseAndSetsTheSharedState)
     EXPECT_EQ(QDir::currentPath() + "/", folder.path());
     EXPECT_EQ(f->appDir, folder.path());
     EXPECT_EQ(f->mediaMasks, QStringList({"*.mp3", "*.rm", "*.rmvb", "*.wmv", "*.asf", "*.avi"}));
-    EXPECT_EQ(f->mediaFilter,
-              "媒体文件*.mp3;*.rm;*.rmvb;*.wmv;*.asf;*.avi|*.mp3;*.rm;*.rmvb;*.wmv;*.asf;*.avi");
+    // The open dialog: every kind the players take, and any file.
+    EXPECT_EQ(varendo::qtFileFilter(f->mediaFilter).split(";;"),
+              QStringList({"媒体文件*.mp3;*.rm;*.rmvb;*.wmv;*.asf;*.avi;*.mp4;*.mkv;*.ogg;*.wav;*.m4a;*.flac "
+                           "(*.mp3 *.rm *.rmvb *.wmv *.asf *.avi *.mp4 *.mkv *.ogg *.wav *.m4a *.flac)",
+                           "所有文件 (*)"}));
     EXPECT_EQ(f->playMode, "video");
     EXPECT_EQ(f->recFileName, "rec.rec");
     EXPECT_EQ(f->recFormatPtr, &f->recFormat);

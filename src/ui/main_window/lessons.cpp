@@ -106,7 +106,7 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
                                                 q.FieldByName(QStringLiteral("课程编号")).AsString())},
                                    study::editorText(q.FieldByName(QStringLiteral("备注")).AsString())};
     shownLessonId = notes.lesson.id;
-    form_.w.Form3->editNotes(notes);
+    form_.w.Form3->followLesson(notes);
 
     // A lesson whose timing does not decode still shows and plays, without sentence tracking.
     QStringList& timing = form_.timingList;

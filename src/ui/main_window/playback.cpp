@@ -91,6 +91,12 @@ void TPlaybackPart::connectPlaybackHandlers()
             boxes.guarded([&] { (this->*handler)(item); });
         });
     }
+    // A file that fails after it started to open (a demuxer refusing it, a decoder
+    // missing) is told as one that failed at once.
+    QObject::connect(fltrgrph1, &TFilterGraph::errorOccurred, &form_, [this](const QString& reason) {
+        if (videoMode())
+            playFailed(startedFile_, reason);
+    });
     QObject::connect(tmr1, &QTimer::timeout, &form_, [this, &boxes] { boxes.guarded([this] { tmr1Timer(tmr1); }); });
     QObject::connect(dstrckbr1, &TDSTrackBar::timer, &form_, [this, &boxes](qint64 current, qint64 duration) {
         boxes.guarded([&] { dstrckbr1Timer(current, duration); });
@@ -112,6 +118,8 @@ void TPlaybackPart::connectPlaybackHandlers()
 void TPlaybackPart::playvarendo(const QString& path, int how)
 {
     openFileMode = false;
+    // A stretch belongs to the file it was set on: its marks mean nothing in another.
+    form_.C1Click(nullptr);
     QString file = path;
     if (!QFileInfo::exists(file)) {
         form_.w.messages.ShowMessage(QStringLiteral("此课程媒体文件：") + file + QStringLiteral("不存在!") + kCr
@@ -121,6 +129,8 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
                    ? form_.videoDir.trimmed() + QStringLiteral("/Book1-001.rm")
                    : form_.audioDir.trimmed() + QStringLiteral("/1/001&002－Excuse Me.mp3");
     }
+    startedFile_ = file;
+    failureShown_ = false;
     const bool exists = QFileInfo::exists(file);
     if (videoMode()) {
         audioPlayer->Stop();
@@ -128,15 +138,17 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
         if (!fltrgrph1->active())
             fltrgrph1->setActive(true);
         fltrgrph1->clearGraph();
+        startBar(0);
         if (exists) {
-            fltrgrph1->renderFile(file);
             try {
-                if (how == 1)
-                    fltrgrph1->play();
-                SoundLevel->setValue(fltrgrph1->volume());
-                btenok(file);
-            } catch (...) {
-                btdisall();
+                if (!fltrgrph1->renderFile(file) || (how == 1 && !fltrgrph1->play())) {
+                    playFailed(file, fltrgrph1->lastError());
+                } else {
+                    SoundLevel->setValue(fltrgrph1->volume());
+                    btenok(file);
+                }
+            } catch (const std::exception& error) {
+                playFailed(file, QString::fromUtf8(error.what()));
             }
         } else {
             btdisall();
@@ -157,12 +169,49 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
     try {
         audioPlayer->LoadAndPlay({file});
         audioPlayer->Play(audioPlayer->GetFileName());
+        if (audioPlayer->Channel == 0) {
+            playFailed(file, QString());
+            return;
+        }
         tmr1->start();
-        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+        startBar(audioPlayer->GetLength() / 100);
         btenok(file);
-    } catch (...) {
-        btdisall();
+    } catch (const std::exception& error) {
+        playFailed(file, QString::fromUtf8(error.what()));
     }
+}
+
+void TPlaybackPart::startBar(int maximum)
+{
+    const bool was = trackMovedByProgram;
+    trackMovedByProgram = true;
+    dstrckbr1->setValue(0);
+    dstrckbr1->setMaximum(maximum);
+    trackMovedByProgram = was;
+}
+
+bool TPlaybackPart::tickWanted() const
+{
+    return !videoMode() || (openFileMode && !timingList.isEmpty());
+}
+
+void TPlaybackPart::playFailed(const QString& file, const QString& reason)
+{
+    if (failureShown_)
+        return;
+    failureShown_ = true;
+    stopPlayer();
+    if (form_.isHidden())
+        form_.leaveFullScreenOnStop();
+    // Play tries the file again; stepping to another lesson or entry stays as it was.
+    btPlay->setEnabled(true);
+    setEnabledAll({btPause, btStop, form_.btna, form_.btnb, form_.btretu, form_.btFullScreen, SoundLevel}, false);
+    form_.setRepeating(false);
+    QString text = QStringLiteral("无法播放媒体文件：") + file + kCr
+                   + QStringLiteral("文件可能已损坏，或不是本程序能播放的格式。");
+    if (!reason.isEmpty())
+        text += kCr + QStringLiteral("原因：") + reason;
+    form_.w.messages.ShowMessage(text);
 }
 
 void TPlaybackPart::playopenfiles(const QString& chosen)
@@ -196,6 +245,8 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         R2->setVisible(false);
     }
 
+    startedFile_ = path;
+    failureShown_ = false;
     const bool mp3 = QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
     if (!mp3) {
         audioPlayer->Stop();
@@ -203,8 +254,12 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         if (!fltrgrph1->active())
             fltrgrph1->setActive(true);
         fltrgrph1->clearGraph();
-        fltrgrph1->renderFile(path);
-        fltrgrph1->play();
+        startBar(0);
+        if (!fltrgrph1->renderFile(path) || !fltrgrph1->play()) {
+            playFailed(path, fltrgrph1->lastError());
+            joinPlayList(path);
+            return;
+        }
         if (hasLyrics)
             tmr1->start();
         else
@@ -228,13 +283,22 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         audioPlayer->Stop();
         audioPlayer->LoadAndPlay({path});
         audioPlayer->Play(audioPlayer->GetFileName());
+        if (audioPlayer->Channel == 0) {
+            playFailed(path, QString());
+            joinPlayList(path);
+            return;
+        }
         tmr1->start();
-        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+        startBar(audioPlayer->GetLength() / 100);
         btPlay->setEnabled(false);
         setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu}, true);
     }
     dstrckbr1->setToolTip(playingHint(path));
+    joinPlayList(path);
+}
 
+void TPlaybackPart::joinPlayList(const QString& path)
+{
     // The play list: the entry of this file is checked, added when missing.
     QListWidget* list = form_.w.Form6->lst1;
     int found = -1;
@@ -294,31 +358,45 @@ void TPlaybackPart::btdisall()
 
 void TPlaybackPart::btPlayClick(QObject*)
 {
-    try {
-        if (videoMode()) {
-            if (fltrgrph1->state() == TFilterGraph::State::Stopped
-                || fltrgrph1->state() == TFilterGraph::State::Uninitialised) {
-                if (rg1->ItemIndex() == 0)
-                    form_.getkcnr();
-                else if (QFileInfo::exists(form_.rzm1->toPlainText()))
-                    playopenfiles(form_.rzm1->toPlainText());
-            } else {
-                fltrgrph1->play();
-            }
-        } else {
-            if (audioPlayer->State == TAudioEngine::StatePaused)
-                audioPlayer->Resume();
+    // What cannot start is told by the general handler or by playFailed; the
+    // controls then stay as they were.
+    if (videoMode()) {
+        if (fltrgrph1->state() == TFilterGraph::State::Stopped
+            || fltrgrph1->state() == TFilterGraph::State::Uninitialised) {
+            if (rg1->ItemIndex() == 0)
+                form_.getkcnr();
+            else if (QFileInfo::exists(form_.rzm1->toPlainText()))
+                playopenfiles(form_.rzm1->toPlainText());
             else
-                audioPlayer->Play(audioPlayer->GetFileName());
-            if (!tmr1->isActive())
-                tmr1->start();
-            form_.repeatOn = false;
+                form_.w.messages.ShowMessage(QStringLiteral("媒体文件:") + form_.rzm1->toPlainText()
+                                             + QStringLiteral("不存在!"));
+            return;
         }
-        btPlay->setEnabled(false);
-        setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu}, true);
-    } catch (...) {
-        // Play that cannot start leaves things as they were, without a word.
+        if (!fltrgrph1->play()) {
+            playFailed(startedFile_, fltrgrph1->lastError());
+            return;
+        }
+    } else {
+        if (audioPlayer->State == TAudioEngine::StatePaused) {
+            audioPlayer->Resume();
+        } else if (audioPlayer->GetFileName().isEmpty()) {
+            // Nothing was opened in this mode yet: the chosen lesson plays.
+            if (rg1->ItemIndex() == 1)
+                form_.getkcnr();
+            return;
+        } else {
+            audioPlayer->Play(audioPlayer->GetFileName());
+            if (audioPlayer->Channel == 0) {
+                playFailed(audioPlayer->GetFileName(), QString());
+                return;
+            }
+        }
+        if (!tmr1->isActive())
+            tmr1->start();
+        form_.setRepeating(false);
     }
+    btPlay->setEnabled(false);
+    setEnabledAll({btPause, btStop, SoundLevel, form_.btna, form_.btnb, form_.btretu}, true);
 }
 
 void TPlaybackPart::btPauseClick(QObject*)
@@ -343,7 +421,7 @@ void TPlaybackPart::btStopClick(QObject*)
     btPlay->setEnabled(true);
     setEnabledAll({btPause, btStop, form_.btna, form_.btnb, form_.btretu, SoundLevel}, false);
     tmr1->stop();
-    form_.repeatOn = false;
+    form_.setRepeating(false);
 }
 
 void TPlaybackPart::stopPlayer()
@@ -394,27 +472,24 @@ void TPlaybackPart::rg1Click(QObject*)
     if (form_.w.Form6->isVisible())
         form_.w.Form6->hide();
     form_.C1Click(nullptr);
-    try {
-        if (rg1->ItemIndex() != 0) {
-            playMode = QStringLiteral("mp3");
-            fltrgrph1->stop();
-            fltrgrph1->setActive(false);
-            R2->setVisible(true);
-            N12->setVisible(true);
-            N12->setChecked(true);
-        } else {
-            tmr1->stop();
-            R2->setVisible(false);
-            R2->setChecked(false);
-            N12->setVisible(false);
-            N12->setChecked(false);
-            playMode = QStringLiteral("video");
-            audioPlayer->Stop();
-        }
-        form_.rzchcklst1Change(form_.rzchcklst1);
-    } catch (...) {
-        // A mode that cannot start its lesson is left as it is, without a word.
+    if (rg1->ItemIndex() != 0) {
+        playMode = QStringLiteral("mp3");
+        fltrgrph1->stop();
+        fltrgrph1->setActive(false);
+        R2->setVisible(true);
+        N12->setVisible(true);
+        N12->setChecked(true);
+    } else {
+        tmr1->stop();
+        R2->setVisible(false);
+        R2->setChecked(false);
+        N12->setVisible(false);
+        N12->setChecked(false);
+        playMode = QStringLiteral("video");
+        audioPlayer->Stop();
     }
+    // A mode whose lesson cannot start says why (the general handler shows it).
+    form_.rzchcklst1Change(form_.rzchcklst1);
 }
 
 void TPlaybackPart::SoundLevelChange(QObject*)
@@ -494,8 +569,12 @@ void TPlaybackPart::dstrckbr1Timer(qint64 currentMs, qint64 durationMs)
 
 void TPlaybackPart::followAudioLength()
 {
-    if (dstrckbr1->maximum() <= 0 && !audioPlayer->IsOpening())
-        dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+    if (dstrckbr1->maximum() > 0 || audioPlayer->IsOpening())
+        return;
+    const bool was = trackMovedByProgram;
+    trackMovedByProgram = true;
+    dstrckbr1->setMaximum(audioPlayer->GetLength() / 100);
+    trackMovedByProgram = was;
 }
 
 void TPlaybackPart::tmr1Timer(QObject* sender)
@@ -603,8 +682,10 @@ void TPlaybackPart::jumpTo(qint64 ms)
     } catch (...) {
         // A jump that fails is not worth a message; the next tick tries again.
     }
-    // The tick runs on after every jump, so a repeat never waits on a stopped timer.
-    tmr1->start();
+    // The tick runs on after every jump, so a repeat never waits on a stopped timer;
+    // a video without lyrics has no 250 ms tick at all.
+    if (tickWanted())
+        tmr1->start();
     trackMovedByProgram = false;
 }
 

@@ -117,4 +117,17 @@ private:
     void markSpokenSentence();
     void seekVideoBy(int seconds);
     void stepPosition(int key, Qt::KeyboardModifiers modifiers);
+    // A file starts: the position bar goes back to its start with the file's range.
+    // The program's own change of range or value never seeks (a shorter file after
+    // a longer one would otherwise be sought to its end and skipped).
+    void startBar(int maximum);
+    // The 250 ms tick runs for audio, and for an opened video that has lyrics.
+    bool tickWanted() const;
+    // A file that cannot play: the learner is told why, and the controls are as after Stop.
+    void playFailed(const QString& file, const QString& reason);
+    // The play list's entry of an opened file is checked, added when missing.
+    void joinPlayList(const QString& path);
+
+    QString startedFile_;       // the file the last start was for
+    bool failureShown_ = false; // its failure was told (once per start)
 };

@@ -11,6 +11,7 @@
 #include "recorder/recording_file.h"
 #include "recorder/recording_player.h"
 #include "ui/event_hook.h"
+#include "ui/floating_bar.h"
 #include "ui/recorder_images.h"
 #include "ui/varendo_windows.h"
 
@@ -120,8 +121,7 @@ void TRecorderPart::btnrecordClick(QObject*)
     if (imageOf(btnplay) != image::kPlay || imageOf(btnrecord) != image::kRecord)
         return;
     showState(RecorderState::Recording);
-    btnrecord->setToolTip(kRecordingHint);
-    btnrec->setToolTip(kRecordingHint);
+    setRecordingHints(kRecordingHint);
     recStartTick = tickCount();
 
     // The previous recording stays until sound arrives for the new one.
@@ -165,6 +165,9 @@ void TRecorderPart::btnstopClick(QObject*)
     }
     btnrecord->setToolTip(QStringLiteral("开始录制"));
     btnrec->setToolTip(QStringLiteral("录音"));
+    TForm7* floating = form_.w.Form7;
+    floating->btnrecord->setToolTip(btnrecord->toolTip());
+    floating->btnrec->setToolTip(btnrec->toolTip());
     showState(RecorderState::Idle);
 }
 
@@ -240,10 +243,18 @@ void TRecorderPart::getrectime()
 {
     if (imageOf(btnrecord) != image::kRecording)
         return;
-    const QString hint = kRecordingHint + QLatin1Char('\n') + QStringLiteral("已录制:")
-                         + playback::gettimes(qint64(quint32(tickCount() - recStartTick)));
-    btnrecord->setToolTip(hint);
-    btnrec->setToolTip(hint);
+    // The time of sound really recorded: the sound device takes a moment to start,
+    // and the blocks it has not delivered yet are not in the recording.
+    const qint64 bytes = recStream ? recStream->bytesWritten() : 0;
+    const qint64 recordedMs = recFormat.avgBytesPerSec ? bytes * 1000 / recFormat.avgBytesPerSec : 0;
+    setRecordingHints(kRecordingHint + QLatin1Char('\n') + QStringLiteral("已录制:") + playback::gettimes(recordedMs));
+}
+
+void TRecorderPart::setRecordingHints(const QString& hint)
+{
+    TForm7* floating = form_.w.Form7;
+    for (QToolButton* button : {btnrecord, btnrec, floating->btnrecord, floating->btnrec})
+        button->setToolTip(hint);
 }
 
 void TRecorderPart::btnrecordMouseEnter(QObject*)

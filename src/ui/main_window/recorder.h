@@ -46,6 +46,8 @@ public:
     void pmrecsaveClick(QObject* sender); // saves a copy of the working recording
     void pmrecplayClick(QObject* sender); // opens a recording and plays it
     void getrectime();                    // the hints tell how long it has been recording
+    // The recording hint on the record buttons of both windows.
+    void setRecordingHints(const QString& hint);
     void btnrecordMouseEnter(QObject* sender);
     void btnrecMouseMove(QObject* sender);
     void R3Click(QObject* sender);        // system menu: record

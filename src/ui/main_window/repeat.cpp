@@ -140,6 +140,8 @@ void TRepeatPart::btnbClick(QObject*)
 void TRepeatPart::btretuClick(QObject*)
 {
     TDSTrackBar* bar = form_.dstrckbr1;
+    // The button flips itself when clicked: it shows what the repeat really is.
+    setRepeating(repeatOn);
     if (bar->selStart() == bar->selEnd() && bar->selStart() <= 0) {
         form_.w.messages.ShowMessage(QStringLiteral("请设置复读起终点！"));
         return;
@@ -148,7 +150,7 @@ void TRepeatPart::btretuClick(QObject*)
         form_.w.messages.ShowMessage(QStringLiteral("请设置正确复读的起终点！"));
         return;
     }
-    repeatOn = true;
+    setRepeating(true);
     if (form_.playMode == QLatin1String("video"))
         form_.fltrgrph1->seek(bar->selStart());
     else
@@ -277,7 +279,15 @@ void TRepeatPart::C1Click(QObject*)
     }
     for (QPushButton* mark : {btnabz, btnbbz, floating->btnabz, floating->btnbbz})
         mark->hide();
-    repeatOn = false;
+    setRepeating(false);
+}
+
+void TRepeatPart::setRepeating(bool on)
+{
+    repeatOn = on;
+    for (QToolButton* button : {btretu, form_.w.Form7->btretu})
+        if (button->isCheckable())
+            button->setChecked(on);
 }
 
 void TRepeatPart::repeatCheckVideoTick()

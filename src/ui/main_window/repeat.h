@@ -42,6 +42,8 @@ public:
     // 250 ms tick: at or past the end of the stretch, back to its start.
     void repeatCheckVideoTick();
     void repeatCheckTimerTick();
+    // Repeating on or off; the 复读 buttons of both bars show it pressed while on.
+    void setRepeating(bool on);
 
     // ---- State
     bool repeatOn = false;

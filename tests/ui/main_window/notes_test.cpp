@@ -239,6 +239,30 @@ TEST_F(LessonNotes, CaptionAndTextAlwaysNameTheSameLesson)
     EXPECT_EQ(stored("2", "3").notes, "three");
 }
 
+// Notes typed and not saved survive the main window moving on: another lesson
+// picked, or the same lesson loaded again by Play. They stay under their own
+// lesson's name and save there; once saved, the editor follows again.
+TEST_F(LessonNotes, UnsavedNotesStayWhenAnotherLessonLoads)
+{
+    showLesson("1", "3");
+    f->B1->trigger();
+    type("unsaved");
+    showLesson("1", "1");
+    EXPECT_EQ(notes->grp5->title(), "第1册 第3课 课程笔记");
+    EXPECT_EQ(notes->mmo1->toPlainText(), "Bus: 公共汽车\nunsaved");
+    EXPECT_FALSE(f->lbl1->isVisible()) << "the main window's marker is its own lesson's";
+    showLesson("1", "3");
+    EXPECT_EQ(notes->mmo1->toPlainText(), "Bus: 公共汽车\nunsaved") << "reloading the lesson keeps the edits";
+    showLesson("2", "15");
+    notes->btn2->click();
+    EXPECT_EQ(stored("1", "3").notes, "Bus: 公共汽车\r\nunsaved");
+    EXPECT_EQ(stored("2", "15").notes, "Fifteen \"notes\"\r\nline two");
+
+    showLesson("2", "15");
+    EXPECT_EQ(notes->grp5->title(), "第2册 第15课 课程笔记");
+    EXPECT_EQ(notes->mmo1->toPlainText(), "Fifteen \"notes\"\nline two");
+}
+
 TEST_F(LessonNotes, FailedWriteShowsTheReasonAndKeepsTheText)
 {
     showLesson("1", "1");

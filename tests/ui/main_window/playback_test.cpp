@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -85,14 +86,16 @@ namespace {
 
 // Two audio lessons of book 1, each a tone of a few seconds with two timed sentences.
 struct AudioCourse {
-    explicit AudioCourse(ProgramFolder& folder, double seconds = 3.5)
+    // lastSeconds: the second lesson's length, when it differs from the first's.
+    explicit AudioCourse(ProgramFolder& folder, double seconds = 3.5, double lastSeconds = 0)
     {
         QDir(folder.path()).mkpath(QStringLiteral("mp3/1"));
         QDir(folder.path()).mkpath(QStringLiteral("video"));
         QList<LessonRow> rows;
         for (int n : {1, 3}) {
             const QString mp3 = QStringLiteral("lesson%1.mp3").arg(n);
-            ok = ok && test::writeTone(folder.file(QStringLiteral("mp3/1/") + mp3), test::Encoding::Mp3, 440, seconds);
+            const double length = n == 3 && lastSeconds > 0 ? lastSeconds : seconds;
+            ok = ok && test::writeTone(folder.file(QStringLiteral("mp3/1/") + mp3), test::Encoding::Mp3, 440, length);
             LessonRow row;
             row.book = QStringLiteral("1");
             row.lesson = QString::number(n);
@@ -388,4 +391,136 @@ TEST(Repeat, AVideoStretchRepeatsInWholeSeconds)
         EXPECT_LE(jumps.before[i], end + 1000 + kLateTick) << "jump " << i << ": at most one tick past B";
     }
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// A shorter lesson or file started while the position bar stands past its end
+// plays from its start: the bar's new range is the program's, never a seek.
+TEST(Playback, AShorterLessonOrFileAfterALongerOnePlaysFromItsStart)
+{
+    ProgramFolder folder;
+    AudioCourse course(folder, 6.0, 2.5);
+    ASSERT_TRUE(course.ok);
+    const QString longer = folder.file("longer.mp3"), shorter = folder.file("shorter.mp3");
+    ASSERT_TRUE(test::writeTone(longer, test::Encoding::Mp3, 550, 6.0));
+    ASSERT_TRUE(test::writeTone(shorter, test::Encoding::Mp3, 660, 2.5));
+    TForm1* f = folder.start().Form1;
+    ASSERT_TRUE(f->C3->isChecked()) << "continuous study would move on at an end";
+    auto playsFromItsStart = [&](const char* what) {
+        QTest::qWait(700);
+        EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying) << what;
+        EXPECT_LT(f->audioPlayer->GetPosition(), 1500) << what;
+        EXPECT_TRUE(f->btPause->isEnabled()) << what;
+    };
+
+    f->rg1->SetItemIndex(1);
+    f->rg1Click(f->rg1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->dstrckbr1->value() >= 35; }, 8000 * VARENDO_TIME_SCALE));
+    f->rzchcklst1->setCurrentIndex(1);
+    f->rzchcklst1Change(f->rzchcklst1);
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3");
+    playsFromItsStart("the shorter lesson");
+    EXPECT_EQ(f->rzchcklst1->currentIndex(), 1);
+
+    f->playopenfiles(longer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->dstrckbr1->value() >= 35; }, 8000 * VARENDO_TIME_SCALE));
+    f->playopenfiles(shorter);
+    playsFromItsStart("the shorter file");
+    EXPECT_EQ(f->rzm1->toPlainText(), shorter);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// A file neither player can play is told, and the controls are as after Stop:
+// a broken video, a play list opened as a file, a broken MP3.
+TEST(Playback, AFileThatCannotPlayIsToldAndTheControlsReset)
+{
+    ProgramFolder folder;
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    QByteArray noise(64 * 1024, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    ASSERT_TRUE(write(folder.file("broken.avi"), noise));
+    ASSERT_TRUE(write(folder.file("radio.pls"), "[playlist]\nFile1=http://127.0.0.1:9/none\nNumberOfEntries=1\n"));
+    ASSERT_TRUE(write(folder.file("broken.mp3"), noise));
+    TForm1* f = folder.start().Form1;
+
+    for (const QString name : {"broken.avi", "radio.pls", "broken.mp3"}) {
+        folder.messages.clear();
+        f->playopenfiles(folder.file(name));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !folder.messages.isEmpty(); }, 15000 * VARENDO_TIME_SCALE))
+            << name.toStdString() << " failed in silence";
+        EXPECT_TRUE(folder.messages[0].startsWith("无法播放媒体文件：" + folder.file(name)))
+            << folder.messages[0].toStdString();
+        EXPECT_TRUE(f->btPlay->isEnabled()) << name.toStdString();
+        EXPECT_FALSE(f->btPause->isEnabled() || f->btStop->isEnabled() || f->btna->isEnabled())
+            << name.toStdString();
+        EXPECT_NE(f->fltrgrph1->state(), TFilterGraph::State::Playing) << name.toStdString();
+        EXPECT_NE(f->audioPlayer->State, TAudioEngine::StatePlaying) << name.toStdString();
+        QTest::qWait(300);
+        EXPECT_EQ(folder.messages.size(), 1) << "told once: " << folder.messages.join("\n").toStdString();
+    }
+}
+
+// The mode switch, the repeat button and the stretch as a learner uses them.
+TEST(Repeat, ModeChoiceRepeatButtonAndStretchBehaveAsTheLearnerSeesThem)
+{
+    ProgramFolder folder;
+    AudioCourse course(folder, 6.0);
+    ASSERT_TRUE(course.ok);
+    const QString avi = test::aviFile(3);
+    ASSERT_FALSE(avi.isEmpty());
+    ASSERT_TRUE(QFile::copy(avi, folder.file("video/lesson1.avi")));
+    TForm1* f = folder.start().Form1;
+    TDSTrackBar* bar = f->dstrckbr1;
+
+    // A video lesson: a sentence step does not start the 250 ms tick, which
+    // video lessons do without.
+    f->btPlayClick(nullptr);
+    ASSERT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() == 3; }, 10000 * VARENDO_TIME_SCALE));
+    QTest::keyClick(f, Qt::Key_D);
+    EXPECT_FALSE(f->tmr1->isActive());
+
+    // The audio lessons chosen with the mouse.
+    QTest::mouseClick(f->rg1->button(1), Qt::LeftButton);
+    ASSERT_EQ(f->playMode, "mp3");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 10; }, 8000 * VARENDO_TIME_SCALE));
+
+    // 复读 without a stretch: the message, and the button is not left pressed.
+    f->btretu->click();
+    EXPECT_EQ(folder.messages, QStringList{"请设置复读起终点！"});
+    EXPECT_FALSE(f->btretu->isChecked());
+    f->btnaClick(nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= bar->selStart() + 10; }, 8000 * VARENDO_TIME_SCALE));
+    f->btnbClick(nullptr);
+    const int start = bar->selStart(), end = bar->selEnd();
+    f->btretu->click();
+    EXPECT_TRUE(f->repeatOn);
+    EXPECT_TRUE(f->btretu->isChecked());
+
+    // Space on the item already chosen does not start the lesson again or clear the stretch.
+    const int before = f->audioPlayer->GetPosition();
+    QTest::keyClick(f->rg1->button(1), Qt::Key_Space);
+    QTest::qWait(300);
+    EXPECT_GE(f->audioPlayer->GetPosition() + 400, before) << "the lesson started again";
+    EXPECT_EQ(bar->selStart(), start);
+    EXPECT_EQ(bar->selEnd(), end);
+    EXPECT_TRUE(f->btnabz->isVisible());
+    EXPECT_EQ(f->rg1->button(1)->focusPolicy() & Qt::ClickFocus, 0) << "a click leaves the focus where it was";
+
+    // Stop ends the repeat, and the button shows it.
+    f->btStop->click();
+    EXPECT_FALSE(f->btretu->isChecked());
+
+    // The next lesson starts without the last one's stretch.
+    f->btPlayClick(nullptr);
+    f->btnextClick(nullptr);
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3");
+    EXPECT_EQ(bar->selStart(), 0);
+    EXPECT_EQ(bar->selEnd(), 0);
+    EXPECT_FALSE(f->btnabz->isVisible() || f->btnbbz->isVisible());
+    EXPECT_FALSE(f->repeatOn);
+    EXPECT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
 }

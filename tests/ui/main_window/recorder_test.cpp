@@ -14,7 +14,10 @@
 #include "file_bytes.h"
 #include "launch_line.h"
 #include "playback/position_track_bar.h"
+#include "playback/sentence_tracking.h"
 #include "recorder/recorder_state.h"
+#include "recorder/recording_file.h"
+#include "ui/floating_bar.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -92,6 +95,13 @@ TEST(Recorder, AVoiceIsRecordedHeardBackSavedAndOpenedAgain)
     QApplication::sendEvent(f->btnrecord, &enter);
     EXPECT_TRUE(f->btnrec->toolTip().startsWith(QStringLiteral("录音进行中... ... \n已录制:0:00:0")))
         << f->btnrec->toolTip().toStdString();
+    // The time told is the sound in the file (the device takes a moment to start),
+    // and the floating bar's recorder tells the same.
+    ASSERT_TRUE(f->recStream);
+    EXPECT_EQ(f->btnrec->toolTip(), QStringLiteral("录音进行中... ... \n已录制:")
+                                        + playback::gettimes(f->recStream->bytesWritten() * 1000 / 1625));
+    EXPECT_EQ(folder.windows().Form7->btnrec->toolTip(), f->btnrec->toolTip());
+    EXPECT_EQ(folder.windows().Form7->btnrecord->toolTip(), f->btnrec->toolTip());
     QTest::mouseClick(f->btnstop, Qt::LeftButton);
     const double seconds = recording.elapsed() / 1000.0;
     gst_element_set_state(voice.get(), GST_STATE_NULL);

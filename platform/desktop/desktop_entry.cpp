@@ -1,10 +1,10 @@
 #include "desktop/desktop_entry.h"
 
 #include "common/varendo_error.h"
+#include "common/whole_file.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace varendo::desktop {
@@ -84,12 +84,9 @@ void writeDesktopEntry(const QString& path, const DesktopEntry& entry)
     const auto fail = [&path](const QString& reason) {
         throw VarendoError(QStringLiteral("无法写入快捷方式“%1”：%2").arg(path, reason));
     };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    file.write(desktopEntryText(entry).toUtf8());
-    if (!file.commit())
-        fail(file.errorString());
+    QString reason;
+    if (!writeFileWhole(path, desktopEntryText(entry).toUtf8(), &reason))
+        fail(reason);
     constexpr QFile::Permissions kRunnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
                                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     if (!QFile::setPermissions(path, kRunnable))

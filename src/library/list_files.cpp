@@ -1,9 +1,9 @@
 #include "library/list_files.h"
 
 #include "common/gbk_text.h"
+#include "common/whole_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -75,17 +75,9 @@ bool writeListFile(const QString& path, const QStringList& lines, QString* error
     for (qsizetype i = 0; i < lines.size(); ++i)
         if (lines[i].contains(QLatin1Char('\r')) || lines[i].contains(QLatin1Char('\n')))
             return fail(QStringLiteral("第 %1 行含有换行符").arg(i + 1));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = encodeListLines(lines);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!writeFileWhole(path, encodeListLines(lines), &reason))
         return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
     return true;
 }
 

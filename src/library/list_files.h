@@ -23,8 +23,8 @@ QByteArray encodeListLines(const QStringList& lines);
 
 // Reads a list file's lines; false, with the reason, when it cannot be read.
 bool readListFile(const QString& path, QStringList* lines, QString* error);
-// Replaces path with the lines in one step (a temporary file renamed over it),
-// so a failed save leaves the old file whole; false, with the reason.
+// Replaces path with the lines whole or not at all, so a failed save (a full
+// disk) leaves the old file whole; false, with the reason.
 bool writeListFile(const QString& path, const QStringList& lines, QString* error);
 
 // One play-list entry as its file line holds it.

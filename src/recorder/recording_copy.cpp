@@ -2,10 +2,10 @@
 
 #include "common/media_texts.h"
 #include "common/recording_format.h"
+#include "common/whole_file.h"
 #include "recorder/recorder_state.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace varendo::recorder {
@@ -94,12 +94,8 @@ bool saveRecordingCopy(const QString& source, const QString& target, QString* er
         return fail(in.errorString());
     if (isWaveName(target))
         bytes = gsmWaveFile(bytes);
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        return fail(out.errorString());
-    return true;
+    QString reason;
+    return writeFileWhole(target, bytes, &reason) || fail(reason);
 }
 
 } // namespace varendo::recorder

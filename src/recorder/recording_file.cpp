@@ -1,5 +1,6 @@
 #include "recorder/recording_file.h"
 
+#include "common/whole_file.h"
 #include "recorder/recorder_state.h"
 
 #include <QFileInfo>
@@ -7,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace varendo::recorder {
@@ -43,20 +43,29 @@ bool RecordingFile::append(const char* data, qint64 size, QString* error)
 {
     if (!file_ || failed_)
         return false;
-    auto fail = [&](const QString& reason) {
+    auto fail = [&](int code) {
         failed_ = true;
         if (error)
-            *error = reason;
+            *error = fileErrorText(code);
         return false;
     };
-    if (file_->write(data, size) != size || !file_->flush())
-        return fail(file_->errorString());
+    // Straight to the file, not through a buffer, so a failure is seen here with its cause.
+    qint64 done = 0;
+    if (!writeFully(file_->handle(), data, size, &done)) {
+        const int code = errno;
+        // A block cut short would play as noise: the file ends after the last whole one.
+        written_ += done;
+        written_ -= written_ % kBlockBytes;
+        if (::ftruncate(file_->handle(), written_) != 0)
+            written_ = 0;
+        return fail(code);
+    }
     written_ += size;
     unsynced_ += size;
     if (!inPlace_) {
         // The open file keeps being written under its new name.
         if (std::rename(QFile::encodeName(file_->fileName()).constData(), QFile::encodeName(path_).constData()) != 0)
-            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+            return fail(errno);
         inPlace_ = true;
     }
     if (unsynced_ >= kBytesPerSecond && !sync(error)) {
@@ -72,7 +81,7 @@ bool RecordingFile::sync(QString* error)
     if (::fdatasync(file_->handle()) == 0)
         return true;
     if (error)
-        *error = QString::fromLocal8Bit(std::strerror(errno));
+        *error = fileErrorText(errno);
     return false;
 }
 
@@ -80,7 +89,7 @@ void RecordingFile::finish()
 {
     if (!file_)
         return;
-    if (inPlace_ && !failed_)
+    if (inPlace_)
         sync(nullptr);
     const QString temporary = file_->fileName();
     file_->close();

@@ -24,8 +24,9 @@ public:
     // *error, when the folder does not take a new file.
     bool create(const QString& path, QString* error);
     // Appends bytes as they came; the first call puts the recording in place
-    // of the old file. False, with the reason, when the bytes could not be
-    // stored; nothing more is written after a failure.
+    // of the old file. False, with the reason in Chinese, when the bytes could
+    // not be stored (a full disk): the file then ends after its last whole
+    // block, and nothing more is written.
     bool append(const char* data, qint64 size, QString* error);
     // Syncs and closes. A recording that received nothing is removed and the
     // old file stays as it was.
@@ -34,6 +35,8 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     bool failed() const { return failed_; }
     qint64 bytesWritten() const { return written_; }
+    // The bytes that replaced the old recording; none when the new one never got in place.
+    qint64 keptBytes() const { return inPlace_ ? written_ : 0; }
 
 private:
     bool sync(QString* error);

@@ -3,6 +3,9 @@
 #include "common/lesson_label.h"
 #include "common/playback_speed.h"
 #include "common/timing_line.h"
+#include "common/whole_file.h"
+#include "file_bytes.h"
+#include "small_disk.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -85,4 +88,33 @@ TEST(FolderAccess, WritingIsTriedNotGuessed)
         << "the probe is removed";
     EXPECT_FALSE(varendo::acceptsWrites(QStringLiteral("/proc")));
     EXPECT_FALSE(varendo::acceptsWrites(dir.path() + QStringLiteral("/missing")));
+}
+
+// A file is replaced whole or left as it was: its permissions and a link to it
+// stay; on a full disk the old bytes stay and the reason is named.
+TEST(WholeFile, ReplacedWholeOrLeftAsItWas)
+{
+    QTemporaryDir dir;
+    test::SmallDisk disk(dir.path(), "size=64k");
+    ASSERT_TRUE(disk.mounted()) << "mounting a tmpfs needs root";
+    const QString file = dir.filePath(QStringLiteral("play.lst"));
+    const QString link = dir.filePath(QStringLiteral("link.lst"));
+    QString error;
+    ASSERT_TRUE(writeFileWhole(file, "old", &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(QFile::link(file, link));
+    ASSERT_TRUE(writeFileWhole(link, "new", &error)) << error.toStdString();
+    EXPECT_EQ(test::readAll(file), "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                            | QFile::ReadUser | QFile::WriteUser);
+
+    ASSERT_TRUE(disk.fill());
+    EXPECT_FALSE(writeFileWhole(file, QByteArray(5000, 'x'), &error));
+    EXPECT_EQ(error, QStringLiteral("磁盘已满"));
+    EXPECT_EQ(test::readAll(file), "new");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"filler", "link.lst", "play.lst"})) << "no temporary file left behind";
+    EXPECT_FALSE(writeFileWhole(dir.filePath(QStringLiteral("missing/a")), "a", &error));
+    EXPECT_EQ(error, QStringLiteral("文件夹不存在"));
 }

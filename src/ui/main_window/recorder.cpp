@@ -142,10 +142,14 @@ void TRecorderPart::acmwvn1Data(const void* data, int size)
     if (!recStream || recStream->failed())
         return;
     QString reason;
-    if (!recStream->append(static_cast<const char*>(data), size, &reason))
-        form_.w.messages.ShowMessage(
-            QStringLiteral("录音文件 %1 写入失败：%2\n已录下的部分已保存，请按停止结束录音。")
-                .arg(form_.appDir + kWorkingFile, reason));
+    if (recStream->append(static_cast<const char*>(data), size, &reason))
+        return;
+    const qint64 kept = recStream->keptBytes();
+    const QString what =
+        kept > 0 ? QStringLiteral("已录下的 %1 秒已保存。").arg(double(kept) / recorder::kBytesPerSecond, 0, 'f', 1)
+                 : QStringLiteral("这次什么也没有录下，原来的录音保持不变。");
+    form_.w.messages.ShowMessage(QStringLiteral("录音文件 %1 写入失败：%2。\n%3请按停止结束录音。")
+                                     .arg(form_.appDir + kWorkingFile, reason, what));
 }
 
 void TRecorderPart::btnstopClick(QObject*)

@@ -17,6 +17,7 @@
 #include "playback/sentence_tracking.h"
 #include "recorder/recorder_state.h"
 #include "recorder/recording_file.h"
+#include "small_disk.h"
 #include "ui/floating_bar.h"
 #include "ui/main_window.h"
 
@@ -291,4 +292,41 @@ TEST(Recorder, CapturedBlocksReachTheDiskAsTheyComeAndFailuresAreShown)
     EXPECT_TRUE(inState(f, RecorderState::Recording));
     f->btnstopClick(f->btnstop);
     EXPECT_TRUE(inState(f, RecorderState::Idle));
+}
+
+// The disk fills up while recording: the learner hears it is full, the file
+// ends after its last whole block, and what was recorded plays.
+TEST(Recorder, AFullDiskWhileRecordingIsNamedAndKeepsWholeBlocks)
+{
+    ProgramFolder folder;
+    test::SmallDisk disk(folder.path());
+    ASSERT_TRUE(disk.mounted()) << "mounting a tmpfs needs root";
+    auto service = std::make_shared<test::FakeWaveService>();
+    TForm1* f = folder.start(true, service).Form1;
+    const QString rec = folder.file(QStringLiteral("rec.rec"));
+    auto capture = [&](char fill) {
+        const bool taken = service->capture(std::vector<char>(65, fill));
+        QCoreApplication::sendPostedEvents(nullptr, WaveNoticeEvent::eventType());
+        return taken;
+    };
+
+    f->btnrecordClick(f->btnrecord);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(capture('a'));
+    ASSERT_TRUE(disk.fill());
+    // The file's last page still takes a few blocks, then one is cut short.
+    for (int i = 0; i < 100 && folder.messages.isEmpty(); ++i)
+        ASSERT_TRUE(capture('b'));
+    ASSERT_EQ(folder.messages.size(), 1);
+    const QString told = folder.messages[0];
+    EXPECT_TRUE(told.contains(QStringLiteral("磁盘已满"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("秒已保存"))) << told.toStdString();
+    ASSERT_TRUE(capture('c'));
+    f->btnstopClick(f->btnstop);
+    EXPECT_TRUE(inState(f, RecorderState::Idle));
+    const QByteArray kept = test::readAll(rec);
+    EXPECT_GE(kept.size(), 10 * 65);
+    EXPECT_EQ(kept.size() % 65, 0) << kept.size();
+    EXPECT_FALSE(kept.contains('c'));
+    EXPECT_EQ(folder.messages.size(), 1);
 }

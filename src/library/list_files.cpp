@@ -4,14 +4,36 @@
 #include "common/whole_file.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 
 namespace varendo::library {
 
+namespace {
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The text of a list file's bytes: UTF-8 after a byte order mark, else GBK.
+// Bytes without a mark that are no GBK at all but valid UTF-8 come from copies
+// of this program that wrote UTF-8 without the mark; they are read as UTF-8.
+QString listText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    if (bytes.startsWith(kByteOrderMark))
+        return utf8.decode(QByteArrayView(bytes).sliced(3));
+    const QString gbk = fromGbk(bytes);
+    if (!gbk.contains(QChar(QChar::ReplacementCharacter)))
+        return gbk;
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? gbk : text;
+}
+
+} // namespace
+
 QStringList decodeListLines(const QByteArray& bytes)
 {
-    const QString text = fromUtf8OrGbk(bytes);
+    const QString text = listText(bytes);
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -33,17 +55,15 @@ QByteArray encodeListLines(const QStringList& lines)
     QString text;
     for (const QString& line : lines)
         text += line + QLatin1String("\r\n");
-    // Some GBK texts are valid UTF-8 as well ("录" is C2 BC, which UTF-8 reads as
-    // "¼"): they would come back as other names, so they are written as UTF-8 too.
+    // GBK, as other copies store the lists, whenever it holds the names and reads
+    // back as them (a GBK text cannot start like a byte order mark); else UTF-8
+    // behind the mark that tells it.
     if (std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); })) {
         const QByteArray gbk = toGbk(text);
-        if (fromUtf8OrGbk(gbk) == text)
+        if (listText(gbk) == text)
             return gbk;
     }
-    // The reader drops one leading byte order mark, so a first name starting with
-    // that character keeps it behind one written for the purpose.
-    const QByteArray utf8 = text.toUtf8();
-    return text.startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" + utf8 : utf8;
+    return kByteOrderMark + text.toUtf8();
 }
 
 bool readListFile(const QString& path, QStringList* lines, QString* error)

@@ -1,11 +1,11 @@
 #pragma once
 // The two list files of the media list window: the media tree (".mdl": one
 // line per node, its level as leading tabs) and the play list (".lst": one
-// entry per line with its flags). Both are text in GBK with CR LF line ends,
-// so lists written by other copies of the program load; a list holding a name
-// GBK cannot write is written as UTF-8 instead, and a file whose bytes are
-// valid UTF-8 is read as UTF-8 (plain GBK text of Chinese names is almost
-// never valid UTF-8), otherwise as GBK.
+// entry per line with its flags). Both are text with CR LF line ends, in GBK
+// without any header, so lists written by other copies of the program load;
+// a list holding a name GBK cannot write is written as UTF-8 behind a byte
+// order mark. A file is read as UTF-8 when it starts with the mark, else as
+// GBK (GBK bytes are often valid UTF-8 too: "一" is D2 BB).
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,7 +18,7 @@ namespace varendo::library {
 // without an end counts; an empty file has no lines.
 QStringList decodeListLines(const QByteArray& bytes);
 // Each line followed by CR LF, in GBK when every line fits it and the bytes
-// read back as the same lines, else in UTF-8.
+// read back as the same lines, else in UTF-8 behind a byte order mark.
 QByteArray encodeListLines(const QStringList& lines);
 
 // Reads a list file's lines; false, with the reason, when it cannot be read.

@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include "audio/audio_object.h"
+#include "common/folder_access.h"
 #include "desktop/version.h"
 #include "playback/media_graph.h"
 #include "recorder/acm_wave_in.h"
@@ -164,12 +165,11 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose(QObject*)
 {
-    // The media library is found again at the next start. A tree of the
-    // placeholder alone is not worth a file.
+    // The media library is found again at the next start. A program folder that
+    // takes no files was told at start; the lists cannot be kept there.
     TForm6& list = *w.Form6;
-    if (list.nodeCount() >= 3)
-        list.savemdl(appDir + QStringLiteral("mediatv.mdl"));
-    list.savelst(appDir + QStringLiteral("play.lst"));
+    if (!readOnlyFolderTold || varendo::acceptsWrites(appDir))
+        list.saveAutomaticLists();
     list.close();
 }
 

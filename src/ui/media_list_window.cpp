@@ -229,12 +229,13 @@ void TForm6::FormCreate(QObject*)
     treePanelWidth = grp1->width();
     listPanelWidth = grp2->width();
     listPanelLeft = grp2->x();
-    const QString dir = w.Form1->appDir;
-    if (QFileInfo::exists(dir + QStringLiteral("play.lst")) && lst1->count() == 0)
-        loadlst(dir + QStringLiteral("play.lst"));
+    const QString playList = automaticCopy(QStringLiteral("play.lst"));
+    const QString mediaList = automaticCopy(QStringLiteral("mediatv.mdl"));
+    if (QFileInfo::exists(playList) && lst1->count() == 0)
+        loadlst(playList);
     if (tv1->topLevelItemCount() == 0) {
-        if (QFileInfo::exists(dir + QStringLiteral("mediatv.mdl"))) {
-            loadmdl(dir + QStringLiteral("mediatv.mdl"));
+        if (QFileInfo::exists(mediaList)) {
+            loadmdl(mediaList);
             setnodekinds();
         } else {
             addPlaceholder();
@@ -575,9 +576,25 @@ void TForm6::C1Click(QObject*)
 
 // ---- Play list
 
-QListWidgetItem* TForm6::addEntry(const QString& text, Qt::CheckState state)
+QString TForm6::entryPath(const QListWidgetItem* item)
 {
-    auto* item = new QListWidgetItem(text, lst1);
+    const QVariant path = item->data(Qt::UserRole);
+    return path.isValid() ? path.toString() : item->text();
+}
+
+void TForm6::setEntryPath(QListWidgetItem* item, const QString& path)
+{
+    // The docked list is narrow: the name tells the entries apart, the hint gives the whole path.
+    const QString name = path.contains(QStringLiteral("://")) ? path : QFileInfo(path.trimmed()).fileName();
+    item->setText(name.isEmpty() ? path : name);
+    item->setToolTip(path);
+    item->setData(Qt::UserRole, path);
+}
+
+QListWidgetItem* TForm6::addEntry(const QString& path, Qt::CheckState state)
+{
+    auto* item = new QListWidgetItem(lst1);
+    setEntryPath(item, path);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(state);
     return item;
@@ -670,9 +687,9 @@ void TForm6::selchelst1(int from, int to)
         // The entries between shift by one towards the old place.
         otherAt = to == 0 ? to + 1 : to - 1;
     } else {
-        const QString text = lst1->item(from)->text();
-        lst1->item(from)->setText(lst1->item(to)->text());
-        lst1->item(to)->setText(text);
+        const QString path = entryPath(lst1->item(from));
+        setEntryPath(lst1->item(from), entryPath(lst1->item(to)));
+        setEntryPath(lst1->item(to), path);
         // The check states stay with the places; they are set again below.
     }
     if (fromChecked || toChecked) {
@@ -728,7 +745,7 @@ void TForm6::playlstitem(int index)
         f.btnext->setEnabled(false);
         return;
     }
-    const QString path = lst1->item(index)->text();
+    const QString path = entryPath(lst1->item(index));
     if (QFileInfo::exists(path))
         f.playopenfiles(path);
     else
@@ -765,24 +782,49 @@ void TForm6::savelistfile(const QString& name, const QString& filter, bool tree)
     QDir::setCurrent(w.Form1->appDir);
 }
 
-bool TForm6::savemdl(const QString& fileName)
+QString TForm6::automaticCopy(const QString& name) const
+{
+    return w.Form1->appDir + name;
+}
+
+bool TForm6::writeMdl(const QString& fileName, QString* error)
 {
     QStringList lines;
     forEachNode(tv1, [&](QTreeWidgetItem* node, int level) { lines << library::mdlLine(level, node->text(0)); });
+    return library::writeListFile(fileName, lines, error);
+}
+
+bool TForm6::savemdl(const QString& fileName)
+{
     QString error;
-    if (library::writeListFile(fileName, lines, &error))
+    if (writeMdl(fileName, &error))
         return true;
-    w.messages.ShowMessage(QStringLiteral("媒体列表无法保存到 %1：%2").arg(fileName, error));
+    w.messages.ShowMessage(QStringLiteral("媒体列表未能保存。\n%1\n原来的文件保持不变。").arg(error));
     return false;
+}
+
+QString TForm6::setAsideDamaged(const QString& fileName)
+{
+    QString aside = fileName + QStringLiteral(".bak");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = fileName + QStringLiteral(".bak%1").arg(n);
+    if (QFile::rename(fileName, aside))
+        return QStringLiteral("原文件已原样改名为“%1”保存，退出时保存的是现在的列表。").arg(aside);
+    keepUntouched_ << fileName;
+    return QStringLiteral("原文件保持不变，退出时也不会覆盖它。");
 }
 
 bool TForm6::loadmdl(const QString& fileName)
 {
     QStringList lines;
     QString error;
+    const bool automatic = fileName == automaticCopy(QStringLiteral("mediatv.mdl"));
     // An unreadable file leaves the tree as it was.
     if (!library::readListFile(fileName, &lines, &error)) {
-        w.messages.ShowMessage(QStringLiteral("无法读取媒体列表 %1：%2").arg(fileName, error));
+        if (automatic)
+            keepUntouched_ << fileName;
+        w.messages.ShowMessage(QStringLiteral("无法读取媒体列表。\n%1%2")
+                                   .arg(error, automatic ? QStringLiteral("\n退出时不会覆盖这个文件。") : QString()));
         return false;
     }
     const library::MediaTree tree = library::MediaTree::fromMdlLines(lines, w.Form1->mediaMasks, &error);
@@ -797,7 +839,15 @@ bool TForm6::loadmdl(const QString& fileName)
     build(tree.root(), nullptr);
     tv1->setUpdatesEnabled(true);
     if (!error.isEmpty()) {
-        w.messages.ShowMessage(error);
+        // Every line makes one node, so the nodes read tell the line that stopped the load.
+        const int read = tree.count();
+        const QString what = automatic ? setAsideDamaged(fileName) : QStringLiteral("文件本身未作改动。");
+        w.messages.ShowMessage(error + QLatin1Char('\n')
+                               + QStringLiteral("媒体列表“%1”第 %2 行的层级不对，只载入了它前面的 %3 项。%4")
+                                     .arg(fileName)
+                                     .arg(read + 1)
+                                     .arg(read)
+                                     .arg(what));
         return false;
     }
     return true;
@@ -814,7 +864,7 @@ void TForm6::setnodekinds()
     tv1->update();
 }
 
-bool TForm6::savelst(const QString& fileName)
+bool TForm6::writeLst(const QString& fileName, QString* error)
 {
     QStringList lines;
     for (int i = 0; i < lst1->count(); ++i) {
@@ -822,13 +872,18 @@ bool TForm6::savelst(const QString& fileName)
         library::PlayListEntry entry;
         entry.enabled = item->flags().testFlag(Qt::ItemIsEnabled);
         entry.checkState = item->checkState() == Qt::Checked ? 1 : item->checkState() == Qt::PartiallyChecked ? 2 : 0;
-        entry.text = item->text();
+        entry.text = entryPath(item);
         lines << library::playListLine(entry);
     }
+    return library::writeListFile(fileName, lines, error);
+}
+
+bool TForm6::savelst(const QString& fileName)
+{
     QString error;
-    if (library::writeListFile(fileName, lines, &error))
+    if (writeLst(fileName, &error))
         return true;
-    w.messages.ShowMessage(QStringLiteral("播放列表无法保存到 %1：%2").arg(fileName, error));
+    w.messages.ShowMessage(QStringLiteral("播放列表未能保存。\n%1\n原来的文件保持不变。").arg(error));
     return false;
 }
 
@@ -837,7 +892,11 @@ bool TForm6::loadlst(const QString& fileName)
     QStringList lines;
     QString error;
     if (!library::readListFile(fileName, &lines, &error)) {
-        w.messages.ShowMessage(QStringLiteral("无法读取播放列表 %1：%2").arg(fileName, error));
+        const bool automatic = fileName == automaticCopy(QStringLiteral("play.lst"));
+        if (automatic)
+            keepUntouched_ << fileName;
+        w.messages.ShowMessage(QStringLiteral("无法读取播放列表。\n%1%2")
+                                   .arg(error, automatic ? QStringLiteral("\n退出时不会覆盖这个文件。") : QString()));
         return false;
     }
     lst1->setUpdatesEnabled(false);
@@ -851,4 +910,31 @@ bool TForm6::loadlst(const QString& fileName)
     }
     lst1->setUpdatesEnabled(true);
     return true;
+}
+
+void TForm6::saveAutomaticLists()
+{
+    QStringList failed;
+    const QString mediaList = automaticCopy(QStringLiteral("mediatv.mdl"));
+    if (!keepUntouched_.contains(mediaList)) {
+        QString error;
+        // A tree cleared to its placeholder stays cleared at the next start.
+        const bool cleared = tv1->topLevelItemCount() == 0
+                             || (nodeCount() == 1 && tv1->topLevelItem(0)->text(0) == kPlaceholder);
+        if (!cleared) {
+            if (!writeMdl(mediaList, &error))
+                failed << error;
+        } else if (QFileInfo::exists(mediaList) && !QFile::remove(mediaList)) {
+            failed << QStringLiteral("无法删除已清空的媒体列表“%1”。").arg(mediaList);
+        }
+    }
+    const QString playList = automaticCopy(QStringLiteral("play.lst"));
+    if (!keepUntouched_.contains(playList)) {
+        QString error;
+        if (!writeLst(playList, &error))
+            failed << error;
+    }
+    if (!failed.isEmpty())
+        w.messages.ShowMessage(QStringLiteral("退出时列表未能保存：\n%1\n原来的文件保持不变，下次启动时载入的仍是上次保存的列表。")
+                                   .arg(failed.join(QLatin1Char('\n'))));
 }

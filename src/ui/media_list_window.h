@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 class QAction;
@@ -80,6 +81,16 @@ public:
     void setnodekinds();
     bool savelst(const QString& fileName);
     bool loadlst(const QString& fileName);
+    // At exit: keeps both lists in the program folder's automatic copies. A tree
+    // cleared to its placeholder removes its copy; a copy that did not load
+    // whole at start and could not be set aside is not written over. One
+    // message says what could not be kept.
+    void saveAutomaticLists();
+
+    // ---- Play-list entries: the file name is shown, the full path kept and hinted.
+    static QString entryPath(const QListWidgetItem* item);
+    static void setEntryPath(QListWidgetItem* item, const QString& path);
+    QListWidgetItem* addEntry(const QString& path, Qt::CheckState state);
 
     // ---- Tree nodes and their kinds
     static varendo::library::NodeKind kindOf(const QTreeWidgetItem* node);
@@ -124,12 +135,19 @@ private:
     void connectHandlers();
     // Checks, unchecks and reads the play list's entries.
     void checkAll(bool checked);
-    QListWidgetItem* addEntry(const QString& text, Qt::CheckState state);
     // The common open dialog of both load commands; empty when cancelled.
     QString openListFile(const QString& name, const QString& filter);
     void deleteNode(QTreeWidgetItem* node);
+    QString automaticCopy(const QString& name) const;
+    // Writes the list file; false, with the reason, when it was not replaced.
+    bool writeMdl(const QString& fileName, QString* error);
+    bool writeLst(const QString& fileName, QString* error);
+    // What a damaged automatic copy becomes: set aside as ".bak", or kept from
+    // being written over. The sentence that tells the learner.
+    QString setAsideDamaged(const QString& fileName);
 
     QTreeWidgetItem* popupNode_ = nullptr; // where the tree's pop-up was opened
     QList<QIcon> kindIcons_;               // by NodeKind
     bool layingOut_ = false;
+    QStringList keepUntouched_; // automatic copies that did not load whole and stay as they are
 };

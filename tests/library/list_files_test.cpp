@@ -25,7 +25,9 @@ TEST(LibraryListFile, LinesEndAtCrLfOrBoth)
         EXPECT_EQ(decodeListLines(bytes), lines) << bytes.toHex().constData();
 }
 
-TEST(LibraryListFile, GbkUnlessANameNeedsUtf8)
+// GBK without a header, as other copies store the lists; UTF-8 behind a byte
+// order mark when a name needs it. Whatever is written reads back exactly.
+TEST(LibraryListFile, GbkUnlessANameNeedsUtf8BehindAByteOrderMark)
 {
     const QStringList chinese{QString::fromUtf8("第一册"), QString::fromUtf8("\t课文 1.mp3")};
     const QByteArray gbk = toGbk(chinese.join("\r\n") + "\r\n");
@@ -34,21 +36,23 @@ TEST(LibraryListFile, GbkUnlessANameNeedsUtf8)
 
     const QStringList wide{QString::fromUtf8("第一册"), QString::fromUtf8("\t\U0001F600.mp3")};
     ASSERT_FALSE(fitsGbk(wide[1]));
-    EXPECT_EQ(encodeListLines(wide), wide.join("\r\n").toUtf8() + "\r\n");
+    EXPECT_EQ(encodeListLines(wide), "\xEF\xBB\xBF" + wide.join("\r\n").toUtf8() + "\r\n");
     EXPECT_EQ(decodeListLines(encodeListLines(wide)), wide);
 
-    // Names whose GBK bytes are also valid UTF-8 would read back as other names:
-    // "录" is C2 BC in GBK, "¼" in UTF-8. In UTF-8, a first name starting with a
-    // byte order mark must not lose it to the reader.
-    for (const QStringList& names : {QStringList{QString::fromUtf8("录.mp3")},
-                                     QStringList{QChar(0xFEFF) + QString::fromUtf8("课文.mp3"), wide[1]}})
+    // GBK whose bytes are valid UTF-8 too: "一" is D2 BB ("һ" in UTF-8), "录"
+    // C2 BC ("¼"), "课文" in UTF-8 is valid GBK. A file without the mark is GBK.
+    EXPECT_EQ(decodeListLines("\xD2\xBB\r\n"), QStringList{QString::fromUtf8("一")});
+    EXPECT_EQ(decodeListLines(QString::fromUtf8("课文\r\n").toUtf8()), QStringList{fromGbk(QString::fromUtf8("课文").toUtf8())});
+    for (const QStringList& names : {QStringList{QString::fromUtf8("一")}, QStringList{QString::fromUtf8("录.mp3")},
+                                     QStringList{QChar(0xFEFF) + QString::fromUtf8("课文.mp3"), wide[1]},
+                                     QStringList{QChar(0xFEFF) + QString::fromUtf8("一")}, QStringList{""}})
         EXPECT_EQ(decodeListLines(encodeListLines(names)), names) << names[0].toStdString();
 
-    // Valid UTF-8 is read as such, a leading byte order mark dropped; a UTF-8
-    // character cut short at the end is not valid.
-    EXPECT_EQ(decodeListLines(QString::fromUtf8("课文\r\n").toUtf8()), QStringList{QString::fromUtf8("课文")});
+    // Lists an earlier copy wrote as UTF-8 without the mark still read when they
+    // are no GBK; a character cut short at the end is shown as such.
     EXPECT_EQ(decodeListLines("\xEF\xBB\xBF/m\r\n"), QStringList{"/m"});
-    const QByteArray cut = QByteArray("a") + QString::fromUtf8("课").toUtf8().left(2);
+    EXPECT_EQ(decodeListLines(QString::fromUtf8("课\r\n").toUtf8()), QStringList{QString::fromUtf8("课")});
+    const QByteArray cut = QByteArray("a") + toGbk(QString::fromUtf8("课")).left(1);
     EXPECT_EQ(decodeListLines(cut), QStringList{fromGbk(cut)});
 }
 

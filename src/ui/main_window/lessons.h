@@ -53,6 +53,7 @@ public:
     QString videoDir;
     QString audioDir;
     qint64 shownLessonId = -1; // row of the lesson in the panes; -1 before the first
+    bool readOnlyFolderTold = false; // the start told that the program folder takes no files
     varendo::db::ConnectionPtr con1;
     std::unique_ptr<varendo::db::Query> qry1;
 

@@ -121,8 +121,10 @@ void TLessonsPart::warnIfReadOnly()
     // study state, setting or recording that cannot be kept.
     const QString& appDir = form_.appDir;
     const bool databaseReadOnly = con1 && sqlite3_db_readonly(con1->handle(), "main") == 1;
-    if (acceptsWrites(appDir) && !databaseReadOnly)
+    const bool folderReadOnly = !acceptsWrites(appDir);
+    if (!folderReadOnly && !databaseReadOnly)
         return;
+    readOnlyFolderTold = folderReadOnly;
     form_.w.messages.ShowMessage(
         QStringLiteral("程序目录“%1”不能写入：学习进度、笔记、设置和录音都无法保存。\n"
                        "课程仍可照常阅读和播放。要保存这些内容，请让该目录可以写入后重新打开本程序。")

@@ -306,12 +306,11 @@ void TPlaybackPart::joinPlayList(const QString& path)
         QListWidgetItem* item = list->item(i);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
-        if (found < 0 && item->text().trimmed() == path)
+        if (found < 0 && TForm6::entryPath(item).trimmed() == path)
             found = i;
     }
     if (found < 0) {
-        auto* item = new QListWidgetItem(path, list);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        form_.w.Form6->addEntry(path, Qt::Unchecked);
         found = list->count() - 1;
     }
     list->setCurrentRow(found);

@@ -1,29 +1,35 @@
 // The media library through the windows: a folder searched into the media
 // tree, played from the play list and stepped through with previous and next,
 // both lists found again at the next start; a search stopped by closing the
-// window; the play list's moves keeping the check on the playing entry.
+// window; the play list's moves keeping the check on the playing entry; the
+// list files on a full disk, a damaged one, a cleared tree.
 #include "dialog_answer.h"
 #include "program_folder.h"
 #include "test_media.h"
 
 #include "audio/audio_object.h"
+#include "common/gbk_text.h"
 #include "event_wait.h"
 #include "file_bytes.h"
 #include "library/media_tree.h"
+#include "small_disk.h"
 #include "ui/main_window.h"
 #include "ui/media_list_window.h"
 #include "ui/radio_group.h"
+#include "ui/settings_dialog.h"
 
 #include <QAction>
 #include <QDir>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
+
 
 using namespace varendo;
 using varendo::library::NodeKind;
@@ -45,14 +51,29 @@ QStringList treeLines(TForm6* list)
     return lines;
 }
 
-// Each entry as "text" with a leading "*" when checked.
+// Each entry's path with a leading "*" when checked.
 QStringList entries(TForm6* list)
 {
     QStringList lines;
     for (int i = 0; i < list->lst1->count(); ++i)
         lines << (list->lst1->item(i)->checkState() == Qt::Checked ? QStringLiteral("*") : QString())
-                     + list->lst1->item(i)->text();
+                     + TForm6::entryPath(list->lst1->item(i));
     return lines;
+}
+
+// The next start shows this tree and play list, and says nothing.
+void expectListsAtNextStart(ProgramFolder& folder, const QStringList& tree, const QStringList& playList)
+{
+    TForm6* again = folder.start().Form6;
+    EXPECT_EQ(treeLines(again), tree);
+    EXPECT_EQ(entries(again), playList);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// Lines as a list file in GBK holds them.
+QByteArray gbkLines(const QStringList& lines)
+{
+    return toGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
 // Picks folder in the folder picker D1Click opens.
@@ -124,6 +145,9 @@ TEST(MediaLibrary, AFolderIsSearchedPlayedInTurnAndFoundAgainAtTheNextStart)
     list->P1Click(list->P1);
     const QString talks = media + QStringLiteral("/talks/");
     EXPECT_EQ(entries(list), (QStringList{"*" + talks + order[0], talks + order[1], talks + order[2]}));
+    // The docked list is narrow: it shows the names, the hint the whole path.
+    EXPECT_EQ(list->lst1->item(1)->text(), order[1]);
+    EXPECT_EQ(list->lst1->item(1)->toolTip(), talks + order[1]);
     EXPECT_FALSE(f->btup->isEnabled());
     EXPECT_TRUE(f->btnext->isEnabled());
     EXPECT_EQ(f->audioPlayer->GetFileName(), talks + order[0]);
@@ -146,10 +170,7 @@ TEST(MediaLibrary, AFolderIsSearchedPlayedInTurnAndFoundAgainAtTheNextStart)
     f->close();
     EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("mediatv.mdl"))));
     EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("play.lst"))));
-    TForm6* again = folder.start().Form6;
-    EXPECT_EQ(treeLines(again), tree);
-    EXPECT_EQ(entries(again), playList);
-    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    expectListsAtNextStart(folder, tree, playList);
 }
 
 // While a search runs the tree keeps its shape; closing the window stops the
@@ -227,4 +248,103 @@ TEST(MediaLibrary, PlayListMovesKeepTheCheckOnThePlayingEntry)
     new QListWidgetItem(QStringLiteral("only"), list->lst1);
     list->pm2Popup(list->pm2);
     EXPECT_FALSE(list->T1->isVisible() || list->B1->isVisible() || list->U01->isVisible() || list->N17->isVisible());
+}
+
+// A full disk at exit: both list files stay as they were, and the learner is
+// told once; a settings write on the full disk is told too. With room again,
+// the next start finds the old lists.
+TEST(MediaLibrary, AFullDiskAtExitKeepsBothListFilesWholeAndSaysSo)
+{
+    ProgramFolder folder;
+    test::SmallDisk disk(folder.path());
+    ASSERT_TRUE(disk.mounted()) << "mounting a tmpfs needs root";
+    const QByteArray mdl = gbkLines({"/书", "\t*.mp3", "\t\t第一课.mp3", "\t\t第二课.mp3"});
+    const QByteArray lst = gbkLines({"@1 0 --- --- /书/第一课.mp3", "@1 1 --- --- /书/第二课.mp3"});
+    ASSERT_TRUE(test::writeAll(folder.file("mediatv.mdl"), mdl));
+    ASSERT_TRUE(test::writeAll(folder.file("play.lst"), lst));
+    VarendoWindows& w = folder.start();
+    TForm6* list = w.Form6;
+    const QStringList tree = treeLines(list);
+    ASSERT_EQ(tree.size(), 4);
+    const QStringList playList = entries(list);
+    ASSERT_EQ(playList.size(), 2);
+
+    // This run changes both lists, then the disk fills up.
+    list->addEntry(QStringLiteral("/书/第三课.mp3"), Qt::Unchecked);
+    findNode(list, QStringLiteral("第二课.mp3"))->setSelected(true);
+    list->N6Click(list->N6);
+    ASSERT_TRUE(disk.fill());
+    w.Form4->btn4->click();
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains(QStringLiteral("磁盘已满"))) << folder.messages[0].toStdString();
+    folder.messages.clear();
+
+    w.Form1->close();
+    EXPECT_EQ(test::readAll(folder.file("mediatv.mdl")), mdl);
+    EXPECT_EQ(test::readAll(folder.file("play.lst")), lst);
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains(QStringLiteral("磁盘已满"))) << folder.messages[0].toStdString();
+    EXPECT_TRUE(folder.messages[0].contains(QStringLiteral("原来的文件保持不变"))) << folder.messages[0].toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList{});
+
+    disk.free();
+    folder.messages.clear();
+    expectListsAtNextStart(folder, tree, playList);
+}
+
+// One line at a wrong depth: the English message stays, a Chinese line says
+// what happens; the file is set aside whole, so the next exit loses nothing of
+// it. A tree the learner cleared stays cleared at the next start.
+TEST(MediaLibrary, ADamagedMediaListIsKeptAsideAndAClearedTreeStaysCleared)
+{
+    ProgramFolder folder;
+    QStringList lines = {"/m", "\t*.mp3", "\t\ta.mp3", "\t\tb.mp3", "/n", "\t\t\tdeep.mp3"};
+    for (int i = 0; i < 27; ++i)
+        lines << QStringLiteral("\t\tc%1.mp3").arg(i);
+    const QByteArray damaged = gbkLines(lines);
+    ASSERT_TRUE(test::writeAll(folder.file("mediatv.mdl"), damaged));
+    TForm1* f = folder.start().Form1;
+    TForm6* list = folder.windows().Form6;
+    EXPECT_EQ(list->nodeCount(), 5);
+    ASSERT_EQ(folder.messages.size(), 1);
+    const QString told = folder.messages[0];
+    EXPECT_TRUE(told.startsWith(QStringLiteral("Invalid level (3) for item \"deep.mp3\"\n"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("第 6 行"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("mediatv.mdl.bak"))) << told.toStdString();
+    EXPECT_EQ(test::readAll(folder.file("mediatv.mdl.bak")), damaged);
+
+    f->close();
+    EXPECT_EQ(test::readAll(folder.file("mediatv.mdl.bak")), damaged);
+    EXPECT_EQ(test::readAll(folder.file("mediatv.mdl")), gbkLines(lines.mid(0, 5)));
+
+    // Cleared, and gone at the next start.
+    folder.messages.clear();
+    list = folder.start().Form6;
+    EXPECT_EQ(list->nodeCount(), 5);
+    list->C1Click(list->C1);
+    folder.windows().Form1->close();
+    EXPECT_FALSE(QFile::exists(folder.file("mediatv.mdl")));
+    list = folder.start().Form6;
+    EXPECT_EQ(treeLines(list), QStringList{"0 空媒体目录 folder"});
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// A program folder on a read-only disk is told once, at start; the exit says
+// nothing more and writes nothing.
+TEST(MediaLibrary, AReadOnlyProgramFolderIsToldOnce)
+{
+    ProgramFolder folder;
+    test::SmallDisk disk(folder.path());
+    ASSERT_TRUE(disk.mounted()) << "mounting a tmpfs needs root";
+    folder.writeLessons({});
+    const QByteArray lst = gbkLines({"@1 0 --- --- /a.mp3"});
+    ASSERT_TRUE(test::writeAll(folder.file("play.lst"), lst));
+    ASSERT_TRUE(disk.makeReadOnly());
+    TForm1* f = folder.start().Form1;
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains(QStringLiteral("不能写入"))) << folder.messages[0].toStdString();
+    folder.windows().Form6->addEntry(QStringLiteral("/b.mp3"), Qt::Unchecked);
+    f->close();
+    EXPECT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_EQ(test::readAll(folder.file("play.lst")), lst);
 }

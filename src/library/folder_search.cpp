@@ -1,8 +1,12 @@
 #include "library/folder_search.h"
 
+#include "common/file_names.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -45,6 +49,43 @@ bool fitsOneLine(const char* name)
     return true;
 }
 
+// Names in the order a person lists them: letter case aside, and runs of
+// digits by their value, so "2" comes before "10"; exact text breaks ties.
+bool naturalLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            // Leading zeros aside, the longer run is the larger number.
+            QStringView x = QStringView(a).sliced(i, ei - i), y = QStringView(b).sliced(j, ej - j);
+            while (x.size() > 1 && x[0] == QLatin1Char('0'))
+                x = x.sliced(1);
+            while (y.size() > 1 && y[0] == QLatin1Char('0'))
+                y = y.sliced(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y;
+        ++i;
+        ++j;
+    }
+    if ((i < a.size()) != (j < b.size()))
+        return j < b.size();
+    return a < b;
+}
+
 class Search {
 public:
     Search(const ChangeSink& sink, const std::atomic<bool>& stop, const SearchOptions& options)
@@ -63,7 +104,8 @@ public:
         if (stop_)
             return false;
         const QString top = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        Frame first{QFile::encodeName(top), 0, {}, 0};
+        // The tree shows a name in GBK bytes decoded; it is found again by its bytes.
+        Frame first{onDiskPath(top), 0, {}, 0};
         if (mode == SearchMode::AddFolder)
             first.id = record(0, top, NodeKind::Folder);
         if (!enter(first, true))
@@ -117,9 +159,12 @@ private:
                 descend = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)
                        && st.st_dev == self.st_dev;
             }
-            entries.push_back({QByteArray(name), QFile::decodeName(name), descend});
+            entries.push_back({QByteArray(name), fileNameText(name), descend});
         }
         dir.reset();
+        // The listing's own order is the disk's, which means nothing to the learner.
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& x, const Entry& y) { return naturalLess(x.text, y.text); });
 
         for (const auto& [mask, suffix] : masks_) {
             int group = 0;

@@ -1,9 +1,10 @@
 #pragma once
 // Searches a folder and everything below it for media files, producing the
 // tree changes that show it: under each folder one group per mask that
-// matched (in the masks' order, each with its matching entries in listing
-// order), then its sub-folders in listing order, each complete before the
-// next is entered. One directory listing per folder.
+// matched (in the masks' order, each with its matching entries in name
+// order), then its sub-folders in name order, each complete before the next
+// is entered. Names are in natural order ("2" before "10", letter case
+// aside). One directory listing per folder.
 //
 // Descended into: real directories, hidden ones included; not symbolic links
 // and not mount points of other file systems. A folder that cannot be read

@@ -1,5 +1,6 @@
 #include "ui/media_list_window.h"
 
+#include "common/file_names.h"
 #include "common/media_texts.h"
 #include "library/list_files.h"
 #include "playback/sentence_tracking.h"
@@ -447,7 +448,7 @@ void TForm6::P1Click(QObject*)
         addtolst1();
         node->setSelected(false);
     }
-    if (QFileInfo::exists(path))
+    if (isExistingFile(path))
         w.Form1->playopenfiles(path);
     else
         w.messages.ShowMessage(QStringLiteral("文件:") + path.trimmed() + QStringLiteral("不存在!"));
@@ -746,7 +747,7 @@ void TForm6::playlstitem(int index)
         return;
     }
     const QString path = entryPath(lst1->item(index));
-    if (QFileInfo::exists(path))
+    if (isExistingFile(path))
         f.playopenfiles(path);
     else
         w.messages.ShowMessage(QStringLiteral("文件：") + path.trimmed() + QStringLiteral("不存在！"));

@@ -1,5 +1,7 @@
 #include "common/colour_value.h"
+#include "common/file_names.h"
 #include "common/folder_access.h"
+#include "common/gbk_text.h"
 #include "common/lesson_label.h"
 #include "common/playback_speed.h"
 #include "common/timing_line.h"
@@ -12,6 +14,9 @@
 #include <QPalette>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varendo;
 
@@ -117,4 +122,31 @@ TEST(WholeFile, ReplacedWholeOrLeftAsItWas)
               (QStringList{"filler", "link.lst", "play.lst"})) << "no temporary file left behind";
     EXPECT_FALSE(writeFileWhole(dir.filePath(QStringLiteral("missing/a")), "a", &error));
     EXPECT_EQ(error, QStringLiteral("文件夹不存在"));
+}
+
+// A name in GBK bytes is shown in Chinese and found again by its bytes, in a
+// folder whose own name is GBK too; GStreamer gets its bytes percent-encoded.
+TEST(FileNames, GbkNamesAreShownAndFoundByTheirBytes)
+{
+    QTemporaryDir dir;
+    const QString folderName = QStringLiteral("课本"), name = QStringLiteral("第一课 1.mp3");
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + toGbk(folderName);
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    ASSERT_TRUE(test::writeAll(dir.path() + "/plain.mp3", "x"));
+    const QByteArray bytes = folder + '/' + toGbk(name);
+    ASSERT_TRUE(test::writeAll(dir.path() + "/tmp", "sound"));
+    ASSERT_EQ(::rename(QFile::encodeName(dir.path() + "/tmp").constData(), bytes.constData()), 0);
+    EXPECT_EQ(fileNameText(toGbk(name)), name);
+    EXPECT_EQ(fileNameText(name.toUtf8()), name);
+    const QString shown = dir.path() + '/' + folderName + '/' + name;
+    EXPECT_EQ(onDiskPath(shown), bytes);
+    EXPECT_TRUE(isExistingFile(shown));
+    EXPECT_FALSE(isExistingFile(dir.path() + '/' + folderName)); // a folder is no file
+    EXPECT_FALSE(isExistingFile(dir.path() + '/' + folderName + QStringLiteral("/第二课.mp3")));
+    EXPECT_EQ(onDiskPath(dir.path() + "/plain.mp3"), QFile::encodeName(dir.path() + "/plain.mp3"));
+    EXPECT_EQ(fileUri(shown), "file://" + bytes.toPercentEncoding("/"));
+    EXPECT_TRUE(fileUri(shown).endsWith(QStringLiteral("/%BF%CE%B1%BE/%B5%DA%D2%BB%BF%CE%201.mp3"))) << fileUri(shown).toStdString();
+    // The temporary folder's own clean-up reads names as UTF-8.
+    ::unlink(bytes.constData());
+    ::rmdir(folder.constData());
 }

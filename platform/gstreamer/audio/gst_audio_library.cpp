@@ -1,5 +1,7 @@
 #include "gstreamer/audio/gst_audio_library.h"
 
+#include "common/file_names.h"
+
 #include "gstreamer/audio/audio_channel.h"
 #include "gstreamer/audio/internet_source.h"
 #include "gstreamer/core/gst_core.h"
@@ -11,8 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fcntl.h>
 #include <future>
 #include <map>
+#include <unistd.h>
 
 namespace varendo::gst {
 
@@ -33,9 +37,13 @@ enum class FileKind { Module, Media, NotMedia };
 // something a decoder may play, or plainly no sound at all (text, nothing known)?
 FileKind sniff(const QString& file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
+    QFile in;
+    const int fd = ::open(onDiskPath(file).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return FileKind::NotMedia;
+    }
     const QByteArray head = in.read(kTypeFindBytes);
     const QByteArray extension = QFileInfo(file).suffix().toLower().toUtf8();
     CapsPtr caps(gst_type_find_helper_for_data_with_extension(
@@ -333,7 +341,7 @@ private:
     {
         if (!initialised_)
             return 0;
-        if (!QFileInfo(file).isFile()) {
+        if (!isExistingFile(file)) {
             lastError_ = QStringLiteral("文件“%1”不存在。").arg(file);
             return 0;
         }
@@ -347,7 +355,7 @@ private:
         GstElement* source = channel->builder().make("filesrc");
         GstElement* decoder = channel->addDecoder();
         if (source)
-            g_object_set(source, "location", QFile::encodeName(file).constData(), nullptr);
+            g_object_set(source, "location", onDiskPath(file).constData(), nullptr);
         if (!channel->builder().ok() || !channel->builder().link(source, decoder) || !channel->open()
             || !channel->waitOpened(options_.openWaitMs))
             return refuse(*channel);

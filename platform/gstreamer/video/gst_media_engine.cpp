@@ -1,5 +1,6 @@
 #include "gstreamer/video/gst_media_engine.h"
 
+#include "common/file_names.h"
 #include "gstreamer/core/teardown.h"
 #include "playback/media_arithmetic.h"
 
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <algorithm>
 #include <mutex>
@@ -201,12 +201,12 @@ bool GstMediaEngine::load(const QString& path)
     if (!local_) {
         uri = path;
     } else {
-        const QFileInfo info(path);
-        if (!info.isFile()) {
+        // A name shown from its GBK bytes is opened by those bytes.
+        if (!isExistingFile(path)) {
             lastError_ = QStringLiteral("文件“%1”不存在。").arg(path);
             return false;
         }
-        uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        uri = fileUri(QFileInfo(path).absoluteFilePath());
     }
     if (!buildPipeline(uri))
         return false;

@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include "audio/audio_object.h"
+#include "common/file_names.h"
 #include "common/media_texts.h"
 #include "common/timing_line.h"
 #include "playback/media_graph.h"
@@ -364,7 +365,7 @@ void TPlaybackPart::btPlayClick(QObject*)
             || fltrgrph1->state() == TFilterGraph::State::Uninitialised) {
             if (rg1->ItemIndex() == 0)
                 form_.getkcnr();
-            else if (QFileInfo::exists(form_.rzm1->toPlainText()))
+            else if (varendo::isExistingFile(form_.rzm1->toPlainText()))
                 playopenfiles(form_.rzm1->toPlainText());
             else
                 form_.w.messages.ShowMessage(QStringLiteral("媒体文件:") + form_.rzm1->toPlainText()

@@ -1,17 +1,19 @@
 // The media library through the windows: a folder searched into the media
 // tree, played from the play list and stepped through with previous and next,
 // both lists found again at the next start; a search stopped by closing the
-// window; the play list's moves keeping the check on the playing entry; the
-// list files on a full disk, a damaged one, a cleared tree.
+// window; the play list's moves keeping the check on the playing entry; names
+// in GBK bytes; the list files on a full disk, a damaged one, a cleared tree.
 #include "dialog_answer.h"
 #include "program_folder.h"
 #include "test_media.h"
 
+#include "../../playback/test_media.h"
 #include "audio/audio_object.h"
 #include "common/gbk_text.h"
 #include "event_wait.h"
 #include "file_bytes.h"
 #include "library/media_tree.h"
+#include "playback/media_graph.h"
 #include "small_disk.h"
 #include "ui/main_window.h"
 #include "ui/media_list_window.h"
@@ -24,12 +26,15 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace varendo;
 using varendo::library::NodeKind;
@@ -248,6 +253,73 @@ TEST(MediaLibrary, PlayListMovesKeepTheCheckOnThePlayingEntry)
     new QListWidgetItem(QStringLiteral("only"), list->lst1);
     list->pm2Popup(list->pm2);
     EXPECT_FALSE(list->T1->isVisible() || list->B1->isVisible() || list->U01->isVisible() || list->N17->isVisible());
+}
+
+// Names unzipped from Windows archives are GBK bytes: the tree shows them in
+// Chinese, in natural order, they play in both players, and the saved list
+// finds them again.
+TEST(MediaLibrary, NamesInGbkBytesShowInChineseInNameOrderPlayAndComeBack)
+{
+    ProgramFolder folder;
+    const QString media = folder.file(QStringLiteral("course"));
+    const QByteArray root = QFile::encodeName(media);
+    const QString lesson = QStringLiteral("第一课.mp3"), film = QStringLiteral("电影.avi"), book = QStringLiteral("课本");
+    ASSERT_TRUE(QDir().mkpath(media));
+    for (const char* name : {"Book3", "Book10", "Book2", "Book1"})
+        ASSERT_TRUE(QDir(media).mkdir(name) && test::writeTone(media + "/" + name + "/a.mp3", test::Encoding::Mp3, 440, 1));
+    // The bytes of these names are no UTF-8.
+    ASSERT_EQ(::mkdir((root + '/' + toGbk(book)).constData(), 0755), 0);
+    const QByteArray lessonBytes = root + '/' + toGbk(book) + '/' + toGbk(lesson);
+    const QByteArray filmBytes = root + '/' + toGbk(book) + '/' + toGbk(film);
+    // The temporary folder's own clean-up reads names as UTF-8.
+    const auto cleanUp = qScopeGuard([&] {
+        ::unlink(lessonBytes.constData());
+        ::unlink(filmBytes.constData());
+        ::rmdir((root + '/' + toGbk(book)).constData());
+    });
+    ASSERT_TRUE(test::writeTone(media + "/tone.mp3", test::Encoding::Mp3, 440, 3));
+    ASSERT_EQ(::rename(QFile::encodeName(media + "/tone.mp3").constData(), lessonBytes.constData()), 0);
+    ASSERT_TRUE(QFile::copy(test::aviFile(3), media + "/film.avi")) << test::lastMediaError().toStdString();
+    ASSERT_EQ(::rename(QFile::encodeName(media + "/film.avi").constData(), filmBytes.constData()), 0);
+
+    TForm1* f = folder.start().Form1;
+    TForm6* list = folder.windows().Form6;
+    addFolder(f, media);
+    ASSERT_TRUE(test::waitUntil([&] { return !f->searchRunning; }, 10000));
+    const QStringList tree = treeLines(list);
+    const QStringList expected = {"0 " + media + " folder", "1 Book1 folder", "2 *.mp3 group", "3 a.mp3 file",
+                                  "1 Book2 folder", "2 *.mp3 group", "3 a.mp3 file",
+                                  "1 Book3 folder", "2 *.mp3 group", "3 a.mp3 file",
+                                  "1 Book10 folder", "2 *.mp3 group", "3 a.mp3 file",
+                                  "1 " + book + " folder", "2 *.mp3 group", "3 " + lesson + " file",
+                                  "2 *.avi group", "3 " + film + " file"};
+    EXPECT_EQ(tree, expected) << tree.join("\n").toStdString();
+
+    // The lesson plays through the audio library, the film through the media graph.
+    list->tv1->clearSelection();
+    list->tv1->setCurrentItem(findNode(list, lesson));
+    list->P1Click(list->P1);
+    EXPECT_EQ(f->audioPlayer->GetFileName(), media + "/" + book + "/" + lesson);
+    EXPECT_TRUE(test::waitUntil([&] { return f->audioPlayer->GetPosition() > 0; }, 5000)) << "the lesson does not play";
+    list->tv1->setCurrentItem(findNode(list, film));
+    list->P1Click(list->P1);
+    EXPECT_TRUE(test::waitUntil([&] { return f->fltrgrph1->currentPositionMs().value_or(0) > 0; }, 8000)) << "the film does not play";
+    // Stopped and played again.
+    f->btStopClick(f->btStop);
+    f->btPlayClick(f->btPlay);
+    EXPECT_EQ(f->fltrgrph1->state(), TFilterGraph::State::Playing);
+    f->btStopClick(f->btStop);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+
+    // Saved and read again: the same names, found on disk by their bytes.
+    f->close();
+    EXPECT_TRUE(test::readAll(folder.file("mediatv.mdl")).contains(toGbk(lesson)));
+    TForm6* again = folder.start().Form6;
+    EXPECT_EQ(treeLines(again), expected);
+    EXPECT_EQ(entries(again).size(), 2);
+    again->playlstitem(0);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    folder.windows().Form1->btStopClick(folder.windows().Form1->btStop);
 }
 
 // A full disk at exit: both list files stay as they were, and the learner is

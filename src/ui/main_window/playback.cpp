@@ -122,7 +122,8 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
     // A stretch belongs to the file it was set on: its marks mean nothing in another.
     form_.C1Click(nullptr);
     QString file = path;
-    if (!QFileInfo::exists(file)) {
+    // A media file named in GBK bytes is found by them.
+    if (!isExistingFile(file)) {
         form_.w.messages.ShowMessage(QStringLiteral("此课程媒体文件：") + file + QStringLiteral("不存在!") + kCr
                                      + QStringLiteral("暂时打开第一册第一课播放!") + kCr
                                      + QStringLiteral("请检查目录中是否有此文件或下载后再试."));
@@ -132,7 +133,7 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
     }
     startedFile_ = file;
     failureShown_ = false;
-    const bool exists = QFileInfo::exists(file);
+    const bool exists = isExistingFile(file);
     if (videoMode()) {
         audioPlayer->Stop();
         tmr1->stop();

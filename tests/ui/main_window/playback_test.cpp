@@ -23,8 +23,12 @@
 #include <QToolButton>
 #include <QGroupBox>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace varendo;
 
@@ -523,4 +527,31 @@ TEST(Repeat, ModeChoiceRepeatButtonAndStretchBehaveAsTheLearnerSeesThem)
     EXPECT_FALSE(f->btnabz->isVisible() || f->btnbbz->isVisible());
     EXPECT_FALSE(f->repeatOn);
     EXPECT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+}
+
+// A lesson's MP3 unzipped from a Windows archive has a name in GBK bytes: the
+// lesson plays it, and no file is reported missing.
+TEST(Playback, ALessonWhoseMediaIsNamedInGbkBytesPlays)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("mp3/1")) && QDir(folder.path()).mkpath(QStringLiteral("video")));
+    const QString name = QStringLiteral("第三课.mp3");
+    ASSERT_TRUE(test::writeTone(folder.file("mp3/1/tone.mp3"), test::Encoding::Mp3, 440, 3.0));
+    const QByteArray onDisk = QFile::encodeName(folder.file("mp3/1/")) + toGbk(name);
+    ASSERT_EQ(::rename(QFile::encodeName(folder.file("mp3/1/tone.mp3")).constData(), onDisk.constData()), 0);
+    // The temporary folder's own clean-up reads names as UTF-8.
+    const auto cleanUp = qScopeGuard([&] { ::unlink(onDisk.constData()); });
+    LessonRow row;
+    row.book = QStringLiteral("1");
+    row.lesson = QStringLiteral("1");
+    row.title = QStringLiteral("Lesson 1");
+    row.audio = name;
+    row.video = QStringLiteral("lesson1.avi");
+    folder.writeLessons({row});
+    TForm1* f = folder.start().Form1;
+    f->rg1->SetItemIndex(1);
+    f->rg1Click(f->rg1);
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->audioPlayer->GetPosition() >= 500; }, 8000 * VARENDO_TIME_SCALE));
+    f->btStopClick(nullptr);
 }

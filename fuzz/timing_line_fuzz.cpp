@@ -1,7 +1,7 @@
 // Tag stripping and time-tag recognition take lines of lyric files and of the lesson
 // database's timing. Checks: stripping never lengthens a line, keeps no opening mark
-// with a closing mark after it, and changes nothing a second time; a line said to start
-// with a time tag does start with "[dd:dd" and a closing bracket.
+// with a closing mark after it, and changes nothing a second time; a line's time tags
+// are the ones it starts with, and each written again as a tag reads back the same.
 #include "common/timing_line.h"
 
 #include "fuzz_support.h"
@@ -22,8 +22,6 @@ void checkStrip(const QString& line, QChar open, QChar close)
         require(stripped == line, "a line without an opening mark stays as it is");
 }
 
-bool isDigit(const QString& s, qsizetype i) { return s.at(i) >= u'0' && s.at(i) <= u'9'; }
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -34,10 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (line.size() >= 2)
         checkStrip(line.mid(2), line.at(0), line.at(1));
 
-    if (startsWithTimeTag(line)) {
-        require(line.size() >= 7 && line.at(0) == u'[' && isDigit(line, 1) && isDigit(line, 2)
-                    && line.at(3) == u':' && isDigit(line, 4) && isDigit(line, 5) && line.indexOf(u']') >= 6,
-                "a time tag is [mm:ss…]");
+    const TimingLine parsed = parseTimingLine(line);
+    require(startsWithTimeTag(line) == !parsed.times.isEmpty(), "a line starting with a time tag is timed");
+    require(!parsed.header || parsed.times.isEmpty(), "a header line has no time");
+    require(parsed.header || parsed.sentence == stripTags(stripWordTags(line)), "the sentence is the line without tags");
+    for (qint64 ms : parsed.times) {
+        require(ms >= 0 && ms < 1000LL * 60 * 1000, "a time tag is under 1000 minutes");
+        const TimingLine again = parseTimingLine(timeTag(ms));
+        require(again.times == QList<qint64>{ms}, "a time written as a tag reads back");
     }
     return 0;
 }

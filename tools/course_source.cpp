@@ -62,16 +62,27 @@ bool sentenceInText(const QString& timingLine, const QString& lessonText)
 
 namespace {
 
-// Reads a UTF-8 text file; invalid UTF-8 or characters GBK cannot hold are errors
-// naming the line.
-QString readText(const QString& path, const QString& shown)
+QByteArray readBytes(const QString& path, const QString& shown)
 {
     QFile f(path);
     if (!f.exists())
         throw SourceError(shown, 0, QStringLiteral("文件不存在"));
     if (!f.open(QIODevice::ReadOnly))
         throw SourceError(shown, 0, QStringLiteral("无法读取：%1").arg(f.errorString()));
-    const QByteArray bytes = f.readAll();
+    return f.readAll();
+}
+
+void requireGbk(const QString& line, const QString& shown, int lineNumber)
+{
+    if (!fitsGbk(line))
+        throw SourceError(shown, lineNumber, QStringLiteral("含有 GBK 编码无法表示的字符"));
+}
+
+// Reads a UTF-8 text file; invalid UTF-8 or characters GBK cannot hold are errors
+// naming the line.
+QString readText(const QString& path, const QString& shown)
+{
+    const QByteArray bytes = readBytes(path, shown);
     const QList<QByteArray> lines = bytes.split('\n');
     QString text;
     for (int i = 0; i < lines.size(); ++i) {
@@ -81,8 +92,7 @@ QString readText(const QString& path, const QString& shown)
             throw SourceError(shown, i + 1, QStringLiteral("不是有效的 UTF-8 文本"));
         if (i == 0 && line.startsWith(QChar(0xFEFF)))
             line.remove(0, 1);
-        if (!fitsGbk(line))
-            throw SourceError(shown, i + 1, QStringLiteral("含有 GBK 编码无法表示的字符"));
+        requireGbk(line, shown, i + 1);
         text += line;
         if (i + 1 < lines.size())
             text += QLatin1Char('\n');
@@ -128,22 +138,34 @@ Manifest readManifest(const QString& path, const QString& shown)
     return {values["lesson"], values["video"], values["audio"]};
 }
 
-// The lyric lines after the four header lines; every one must start with a time tag.
+// A timed line as the lessons store it: its tags as [mm:ss.xx] with the file's offset
+// applied, then the sentence as written, without word times.
+QString storedLine(const QString& line, const TimingLine& parsed, qint64 offset)
+{
+    QString stored;
+    for (qint64 ms : parsed.times)
+        stored += timeTag(offsetTime(ms, offset));
+    return stored + stripWordTags(line.mid(parsed.textStart)).trimmed();
+}
+
+// The timed lines of a lyric file, read as the program reads an opened file's lyrics
+// (UTF-8, GBK or UTF-16; any time tag form it tracks). Header tags and whatever comes
+// before the first timed line are left out; after it, every line must be timed.
 QString readTiming(const QString& path, const QString& shown, const QString& lessonText)
 {
-    const QStringList lines = readText(path, shown).split(QLatin1Char('\n'));
-    // The first four lines are the file's header; a timed line among them would be lost.
-    for (int i = 0; i < 4 && i < lines.size(); ++i)
-        if (startsWithTimeTag(lines[i].trimmed()))
-            throw SourceError(shown, i + 1, QStringLiteral("前四行应是歌词文件头（如 [ti:…]），不应是带时间标签的句子"));
+    const QStringList lines = decodeLyrics(readBytes(path, shown));
+    const qint64 offset = lyricOffset(lines);
     QStringList kept;
-    for (int i = 4; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.isEmpty())
-            continue;
-        if (!startsWithTimeTag(line))
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        requireGbk(line, shown, i + 1);
+        const TimingLine parsed = parseTimingLine(line);
+        if (parsed.times.isEmpty()) {
+            if (kept.isEmpty() || parsed.header || line.trimmed().isEmpty())
+                continue;
             throw SourceError(shown, i + 1, QStringLiteral("歌词行没有时间标签 [mm:ss.xx]"));
-        const QString stored = fullWidthApostrophes(line);
+        }
+        const QString stored = fullWidthApostrophes(storedLine(line, parsed, offset));
         if (!sentenceInText(stored, lessonText))
             throw SourceError(shown, i + 1,
                               QStringLiteral("句子“%1”没有出现在课文中").arg(quoted(stripTags(stored).trimmed())));

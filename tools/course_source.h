@@ -28,7 +28,7 @@ struct LessonSource {
     QString text;
     QString words;
     QString translation;
-    QString timing;       // the lyric lines after the four header lines
+    QString timing;       // the timed lyric lines, without the header tags
     QString video;
     QString audio;
 };

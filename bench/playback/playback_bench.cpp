@@ -1,7 +1,8 @@
 // CPU used, and how long the windows go without answering, while the main window
 // plays the demo course's starting lesson: first as audio with sentence tracking,
 // then as video in the window's 572×465 video area; each beside gst-play-1.0 playing
-// the same file for the same time.
+// the same file for the same time. Then the starting lesson's MP3 opened directly with
+// a 50 MB lyric file beside it, and with one just under the size the program reads.
 //
 //   playback_bench [seconds]     (default 10 s per measurement)
 //
@@ -28,6 +29,7 @@
 #include "gstreamer/video/gst_media_engine.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
+#include "playback/sentence_tracking.h"
 #include "playback/video_window.h"
 #include "ui/main_window.h"
 #include "ui/platform_services.h"
@@ -47,6 +49,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -416,6 +419,49 @@ void firstPlay(TForm1* f)
     runEventLoop(300);
 }
 
+// An opened MP3 with a lyric file of `bytes` beside it: how long the window goes
+// without answering, from the open (right after the window's paint) through `ms` of
+// playing with sentence tracking. A file over the size the program reads is refused
+// with a message; one just under it is read and tracked.
+Row lyricsBeside(TForm1* f, const QString& folder, qint64 bytes, int ms, const char* what)
+{
+    Row row{what, {}, -1};
+    const QString mp3 = folder + QStringLiteral("lyrics-bench.mp3");
+    const QString lesson = f->audioDir.trimmed() + QStringLiteral("/1/001&002－Excuse Me.mp3");
+    QFile::remove(mp3);
+    if (!QFile::copy(lesson, mp3)) {
+        std::printf("%s: cannot copy %s\n", what, qPrintable(lesson));
+        return row;
+    }
+    QFile lyrics(folder + QStringLiteral("lyrics-bench.lrc"));
+    if (!lyrics.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::printf("%s: cannot write %s\n", what, qPrintable(lyrics.fileName()));
+        return row;
+    }
+    lyrics.write("[ti:bench]\r\n[ar:Varendo]\r\n");
+    for (int n = 0; lyrics.size() < bytes; ++n) {
+        const int s = n % 3600;
+        lyrics.write(QStringLiteral("[%1:%2.00]Sentence number %3 of a long lyric file, as a broken tool writes it.\r\n")
+                         .arg(s / 60, 2, 10, QLatin1Char('0'))
+                         .arg(s % 60, 2, 10, QLatin1Char('0'))
+                         .arg(n)
+                         .toUtf8());
+    }
+    lyrics.close();
+    f->repaint();
+    QTimer::singleShot(0, f, [f, mp3] { f->playopenfiles(mp3); });
+    row.ours = measureWindows(ms);
+    row.oursKiB = bench::residentKiB(0);
+    std::printf("%s: %.1f MB lyrics, %lld timing lines, pane %lld characters, %s; longest gap %.1f ms ending %.1f s in\n",
+                what, double(bytes) / 1048576.0, static_cast<long long>(f->timingList.size()),
+                static_cast<long long>(f->mmo1->document()->characterCount()), audioStateName(f->audioPlayer->State),
+                row.ours.longestGapMs, row.ours.longestGapAt);
+    f->btStopClick(nullptr);
+    QFile::remove(lyrics.fileName());
+    QFile::remove(mp3);
+    return row;
+}
+
 QString percent(double value)
 {
     return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', 1);
@@ -463,6 +509,8 @@ int main(int argc, char** argv)
 
         rows.push_back(audioLesson(f, ms));
         rows.push_back(videoLesson(f, ms));
+        rows.push_back(lyricsBeside(f, folder, 50LL * 1024 * 1024, ms, "50 MB lyric file"));
+        rows.push_back(lyricsBeside(f, folder, playback::kLyricsLargest - 4096, ms, "largest lyric file read"));
         repeatOvershoot(f, true);
         repeatOvershoot(f, false);
         windows.reset();

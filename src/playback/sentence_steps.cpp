@@ -1,6 +1,6 @@
 #include "playback/sentence_steps.h"
 
-#include <QRegularExpression>
+#include "common/timing_line.h"
 
 #include <algorithm>
 #include <limits>
@@ -9,24 +9,11 @@ namespace varendo::playback {
 
 std::vector<TimedSentence> timedSentences(const QStringList& timingList)
 {
-    // Tags such as [01:02.5], [01:02.50] or [01:02]; other tags ([ar:…]) are not times.
-    static const QRegularExpression tag(QStringLiteral("\\[(\\d{1,3}):(\\d{2})(?:[.:](\\d{1,3}))?\\]"));
+    const qint64 offset = lyricOffset(timingList);
     std::vector<TimedSentence> sentences;
-    for (int line = 0; line < timingList.size(); ++line) {
-        const QString& text = timingList[line];
-        // Only the tags the line starts with, one after the other.
-        for (qsizetype at = 0;;) {
-            const auto match =
-                tag.match(text, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-            if (!match.hasMatch())
-                break;
-            const QString fraction = match.captured(3).leftJustified(3, QLatin1Char('0'));
-            const qint64 ms = (match.captured(1).toLongLong() * 60 + match.captured(2).toLongLong()) * 1000
-                            + fraction.toLongLong();
-            sentences.push_back({ms, line});
-            at = match.capturedEnd();
-        }
-    }
+    for (int line = 0; line < timingList.size(); ++line)
+        for (qint64 ms : parseTimingLine(timingList[line]).times)
+            sentences.push_back({offsetTime(ms, offset), line});
     std::stable_sort(sentences.begin(), sentences.end(),
                      [](const TimedSentence& a, const TimedSentence& b) { return a.ms < b.ms; });
     sentences.erase(std::unique(sentences.begin(), sentences.end(),

@@ -16,7 +16,7 @@ struct TimedSentence {
     int line = 0; // index in the timing list
 };
 
-// The time tags at the start of every timing line, in time order. A line tagged
+// The time tags at the start of every timing line, in time order, the file's offset applied. A line tagged
 // twice is there twice; of lines tagged at the same time only the first counts,
 // as tracking marks only the first. Lines without a time tag are left out.
 std::vector<TimedSentence> timedSentences(const QStringList& timingList);

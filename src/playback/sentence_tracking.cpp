@@ -3,7 +3,12 @@
 #include "common/gbk_text.h"
 #include "common/timing_line.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace varendo::playback {
 
@@ -43,32 +48,6 @@ QString upperLatin(const QString& text)
     return result;
 }
 
-std::optional<SentenceMark> markSentence(const QString& stamp, const QStringList& timingList,
-                                         const QString& lastStamp, const QString& text, bool selectSentence)
-{
-    if (stamp.isEmpty() || stamp == QLatin1String("00:00") || stamp == lastStamp)
-        return std::nullopt;
-    for (const QString& line : timingList) {
-        if (line.contains(stamp))
-            return locateSentence(line, stamp, text, selectSentence);
-    }
-    return std::nullopt;
-}
-
-SentenceMark locateSentence(const QString& line, const QString& stamp, const QString& text, bool selectSentence)
-{
-    SentenceMark mark;
-    mark.stamp = stamp;
-    mark.sentence = stripTags(line);
-    const qsizetype at = mark.sentence.isEmpty() ? -1 : upperLatin(text).indexOf(upperLatin(mark.sentence));
-    mark.found = at >= 0;
-    if (mark.found) {
-        mark.start = int(at);
-        mark.length = selectSentence ? int(mark.sentence.size()) : 0;
-    }
-    return mark;
-}
-
 QString stampAt(qint64 ms)
 {
     return statusStamp(statusText(ms, 0));
@@ -93,15 +72,168 @@ QString lyricsPathFor(const QString& mediaPath)
     return mediaPath.left(slash + 1) + base + QStringLiteral(".lrc");
 }
 
-QStringList decodeLyrics(const QByteArray& bytes)
+LyricsFile readLyricsBeside(const QString& mediaPath)
 {
-    QString text = fromUtf8OrGbk(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the end of the last line, not a line of its own
-    return lines;
+    LyricsFile lyrics;
+    const QFileInfo wanted(lyricsPathFor(mediaPath));
+    if (wanted.isFile()) {
+        lyrics.path = wanted.filePath();
+    } else {
+        // "song.LRC" beside "song.mp3": the same name, the extension in any letter case.
+        const QString name = wanted.fileName();
+        const QString base = name.chopped(4);
+        QStringList found;
+        for (QDirIterator it(wanted.path(), QDir::Files | QDir::Hidden); it.hasNext();) {
+            it.next();
+            const QString other = it.fileName();
+            if (other.size() == name.size() && other.startsWith(base)
+                && other.endsWith(QLatin1String(".lrc"), Qt::CaseInsensitive))
+                found << it.filePath();
+        }
+        if (found.isEmpty())
+            return lyrics;
+        found.sort();
+        lyrics.path = found.first();
+    }
+    QFile file(lyrics.path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        lyrics.status = LyricsFile::Unreadable;
+        lyrics.error = file.errorString();
+        return lyrics;
+    }
+    lyrics.size = file.size();
+    if (lyrics.size > kLyricsLargest) {
+        lyrics.status = LyricsFile::TooLarge;
+        return lyrics;
+    }
+    // Read no more than the limit allows, whatever size the file claimed.
+    const QByteArray bytes = file.read(kLyricsLargest + 1);
+    if (file.error() != QFileDevice::NoError) {
+        lyrics.status = LyricsFile::Unreadable;
+        lyrics.error = file.errorString();
+        return lyrics;
+    }
+    if (bytes.size() > kLyricsLargest) {
+        lyrics.size = bytes.size();
+        lyrics.status = LyricsFile::TooLarge;
+        return lyrics;
+    }
+    lyrics.status = LyricsFile::Read;
+    lyrics.lines = decodeLyrics(bytes);
+    return lyrics;
+}
+
+QString lyricsProblem(const LyricsFile& lyrics)
+{
+    const QString after = QStringLiteral("\n媒体文件照常播放，但没有句子跟踪。");
+    auto megabytes = [](qint64 bytes) { return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1); };
+    switch (lyrics.status) {
+    case LyricsFile::TooLarge:
+        return QStringLiteral("歌词文件“%1”太大（%2 MB，超过 %3 MB），没有载入。")
+                   .arg(lyrics.path, megabytes(lyrics.size), megabytes(kLyricsLargest))
+             + after;
+    case LyricsFile::Unreadable:
+        return QStringLiteral("歌词文件“%1”无法读取（%2），没有载入。").arg(lyrics.path, lyrics.error) + after;
+    case LyricsFile::None:
+    case LyricsFile::Read:
+        break;
+    }
+    return QString();
+}
+
+// ---- Sentence tracking
+
+void SentenceTracker::read(const QStringList& timingList, const std::function<void(Line&, const TimingLine&)>& place)
+{
+    const qint64 offset = lyricOffset(timingList);
+    lines_.assign(size_t(timingList.size()), Line{});
+    for (int i = 0; i < timingList.size(); ++i) {
+        const TimingLine parsed = parseTimingLine(timingList[i]);
+        Line& line = lines_[size_t(i)];
+        line.sentence = parsed.sentence;
+        for (qint64 ms : parsed.times) {
+            const QString stamp = stampAt(offsetTime(ms, offset));
+            line.stamps << stamp;
+            if (!firstAt_.contains(stamp))
+                firstAt_.insert(stamp, i);
+        }
+        place(line, parsed);
+    }
+}
+
+SentenceTracker SentenceTracker::forLyrics(const QStringList& timingList)
+{
+    SentenceTracker tracker;
+    tracker.lyrics_ = true;
+    QStringList shown;
+    qsizetype at = 0;
+    tracker.read(timingList, [&](Line& line, const TimingLine& parsed) {
+        line.looked = true;
+        // Header tags are no text to read: they are not shown at all.
+        if (parsed.header)
+            return;
+        line.at = at;
+        at += line.sentence.size() + 1;
+        shown << line.sentence;
+    });
+    tracker.shown_ = shown.join(QLatin1Char('\n'));
+    return tracker;
+}
+
+SentenceTracker SentenceTracker::forText(const QStringList& timingList, const QString& paneText)
+{
+    SentenceTracker tracker;
+    tracker.read(timingList, [](Line&, const TimingLine&) {});
+    tracker.upperText_ = upperLatin(paneText);
+    return tracker;
+}
+
+qsizetype SentenceTracker::locate(int index)
+{
+    Line& line = lines_[size_t(index)];
+    if (!line.looked) {
+        line.looked = true;
+        line.at = line.sentence.isEmpty() ? -1 : upperText_.indexOf(upperLatin(line.sentence));
+    }
+    return line.sentence.isEmpty() ? -1 : line.at;
+}
+
+SentenceMark SentenceTracker::markLine(int index, const QString& stamp, bool selectSentence)
+{
+    SentenceMark mark;
+    mark.stamp = stamp;
+    if (index < 0 || index >= int(lines_.size()))
+        return mark;
+    mark.sentence = lines_[size_t(index)].sentence;
+    const qsizetype at = locate(index);
+    if (at < 0)
+        return mark;
+    qsizetype end = at + mark.sentence.size();
+    if (lyrics_) {
+        // The lines right under it at the same stamp go with it: a translation of the sentence.
+        for (size_t next = size_t(index) + 1; next < lines_.size(); ++next) {
+            const Line& line = lines_[next];
+            if (line.at < 0 || line.sentence.isEmpty() || !line.stamps.contains(stamp))
+                break;
+            end = line.at + line.sentence.size();
+        }
+        mark.sentence = shown_.mid(at, end - at);
+    }
+    mark.found = true;
+    mark.start = int(at);
+    mark.length = selectSentence ? int(end - at) : 0;
+    return mark;
+}
+
+std::optional<SentenceMark> SentenceTracker::markAt(const QString& stamp, const QString& lastStamp,
+                                                    bool selectSentence)
+{
+    if (stamp.isEmpty() || stamp == QLatin1String("00:00") || stamp == lastStamp)
+        return std::nullopt;
+    const auto first = firstAt_.constFind(stamp);
+    if (first == firstAt_.cend())
+        return std::nullopt;
+    return markLine(*first, stamp, selectSentence);
 }
 
 } // namespace varendo::playback

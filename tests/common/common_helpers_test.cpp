@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -66,7 +67,77 @@ TEST(TimingLine, TagsAreStrippedAndTimeTagsRecognised)
     EXPECT_TRUE(startsWithTimeTag("[12:59]Hello"));
     EXPECT_FALSE(startsWithTimeTag("[ti:Lesson 1]"));
     EXPECT_FALSE(startsWithTimeTag("Hello [00:01.00]"));
-    EXPECT_FALSE(startsWithTimeTag("[0:01.00]Hello"));
+    EXPECT_TRUE(startsWithTimeTag("[0:01.00]Hello")) << "one minute digit";
+    EXPECT_TRUE(startsWithTimeTag("  [00:01:50]Hello")) << "blanks first, and a colon before hundredths";
+    EXPECT_FALSE(startsWithTimeTag("[00:75.00]Hello")) << "no 75th second";
+}
+
+// Lyric files as the learners' players and public projects write them.
+TEST(TimingLine, TheFormsOfRealLyricFilesAreRead)
+{
+    const auto times = [](const QString& line) { return parseTimingLine(line).times; };
+    EXPECT_EQ(times("[00:04.20]Hello"), QList<qint64>{4200});
+    EXPECT_EQ(times("[1:02]Hello"), QList<qint64>{62000});
+    EXPECT_EQ(times("[00:04.2]a"), QList<qint64>{4200});
+    EXPECT_EQ(times("[00:04.205]a"), QList<qint64>{4205});
+    EXPECT_EQ(times("[00:04:20]a"), QList<qint64>{4200});
+    EXPECT_EQ(times("[120:00.00]a"), QList<qint64>{7200000});
+    EXPECT_EQ(times("[00:01.00] [00:09.50]Twice"), (QList<qint64>{1000, 9500}));
+    // Only the leading tags time a line: a time in the sentence, or a tag after it, does not.
+    const TimingLine meet = parseTimingLine("[00:03.00]Meet me at 00:07, not [00:09.00]");
+    EXPECT_EQ(meet.times, QList<qint64>{3000});
+    EXPECT_EQ(meet.sentence, "Meet me at 00:07, not ");
+    EXPECT_TRUE(parseTimingLine("Meet me at [00:07.00]").times.isEmpty());
+
+    // Word times of enhanced lyrics are no part of the sentence; other angle brackets are.
+    const TimingLine words = parseTimingLine("[00:12.00]<00:12.00>Hello <00:12.80>there, a <b> c");
+    EXPECT_EQ(words.sentence, "Hello there, a <b> c");
+    EXPECT_FALSE(words.header);
+    EXPECT_EQ(stripWordTags("<1:02.5>x<00:01>y<no>"), "xy<no>");
+
+    // Header tags make no sentence; a bracketed word in a line is still stripped as before.
+    for (const char* header : {"[ti:Lesson 1]", "[ar:Someone][al:Book 1]", " [offset:-250] ", "[by:]"})
+        EXPECT_TRUE(parseTimingLine(header).header) << header;
+    for (const char* text : {"[Chorus]", "", "Plain text", "[00:01.00][ti:x]"})
+        EXPECT_FALSE(parseTimingLine(text).header) << text;
+    EXPECT_EQ(parseTimingLine("[Chorus]").sentence, "");
+
+    // The offset moves every line: positive sooner, negative later, never before 0.
+    EXPECT_EQ(lyricOffset({"[ti:x]", "[offset:+500]", "[00:01.00]a", "[offset:9]"}), 500);
+    EXPECT_EQ(lyricOffset({"[ar:y][offset: -1500 ]"}), -1500);
+    EXPECT_EQ(lyricOffset({"[offset:soon]", "[00:01.00]a"}), 0);
+    EXPECT_EQ(lyricOffset({"[00:01.00]Set [offset:500] here"}), 0) << "a tag in a sentence is no header";
+    EXPECT_EQ(offsetTime(1000, 500), 500);
+    EXPECT_EQ(offsetTime(1000, -1500), 2500);
+    EXPECT_EQ(offsetTime(200, 500), 0);
+
+    EXPECT_EQ(timeTag(4200), "[00:04.20]");
+    EXPECT_EQ(timeTag(4205), "[00:04.205]");
+    EXPECT_EQ(timeTag(6000000), "[100:00.00]");
+}
+
+TEST(TimingLine, LyricFilesInEveryEncodingTheyComeIn)
+{
+    const QString text = QStringLiteral("[ti:问候]\r\n[00:01.00]你好，Tom!\r\n[00:03.00]Goodbye.\r\n");
+    const QStringList lines{QStringLiteral("[ti:问候]"), QStringLiteral("[00:01.00]你好，Tom!"),
+                            QStringLiteral("[00:03.00]Goodbye.")};
+    auto utf16 = [&](bool bigEndian, bool bom) {
+        QByteArray bytes;
+        for (QChar c : (bom ? QString(QChar(0xFEFF)) : QString()) + text) {
+            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+            bytes += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1} : QByteArray{&low, 1} + QByteArray{&high, 1};
+        }
+        return bytes;
+    };
+    EXPECT_EQ(decodeLyrics(utf16(false, true)), lines) << "UTF-16 LE with its mark";
+    EXPECT_EQ(decodeLyrics(utf16(true, true)), lines) << "UTF-16 BE with its mark";
+    EXPECT_EQ(decodeLyrics(utf16(false, false)), lines) << "UTF-16 LE starting with [";
+    QStringEncoder utf32("UTF-32LE");
+    EXPECT_EQ(decodeLyrics(QByteArray("\xFF\xFE\0\0", 4) + QByteArray(utf32.encode(text))), lines);
+    EXPECT_EQ(decodeLyrics(QByteArray("\xEF\xBB\xBF") + text.toUtf8()), lines) << "UTF-8 with a byte-order mark";
+    EXPECT_EQ(decodeLyrics(text.toUtf8()), lines);
+    EXPECT_EQ(decodeLyrics(toGbk(text)), lines) << "bytes that are no UTF-8 are GBK";
+    EXPECT_EQ(decodeLyrics("[00:01.00]a\r[00:02.00]b\n\n"), (QStringList{"[00:01.00]a", "[00:02.00]b", ""}));
 }
 
 TEST(PlaybackSpeed, StepsStayInRangeAndReadBackExactly)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -147,10 +148,45 @@ TEST_F(CourseSource, LyricLineWithoutTimeTag)
     expectError("1/003-bye/lyrics.lrc", 6, "时间标签");
 }
 
-TEST_F(CourseSource, LyricFileMissingItsHeader)
+// The tool takes the lyric files the program itself plays: any number of header tags,
+// [mm:ss:xx] and [m:ss] tags, an offset, word times, GBK or UTF-16; it stores the
+// lessons' own form, [mm:ss.xx] followed by the sentence.
+TEST_F(CourseSource, LyricFilesThatThePlayerTakesAreBuiltThroughTheTool)
 {
-    write(dir("1/003-bye") + "lyrics.lrc", "[ti:x]\n[00:01.00]Bye, Tom!\n[al:z]\n[by:w]\n");
-    expectError("1/003-bye/lyrics.lrc", 2, "文件头");
+    write(dir("1/001-hello") + "lyrics.lrc",
+          toGbk("[ti:你好]\r\n[ar:y]\r\n[by:w]\r\n[00:00:00]Listen to the tape then answer this question. Who is Tom?\r\n"
+                "[00:04:20]Hello! I'm Tom.\r\n\r\n[0:06.10]Hi, Tom.\r\n"));
+    write(dir("1/003-bye") + "lyrics.lrc",
+          "[ti:x]\n[ar:y]\n[al:z]\n[by:w]\n[offset:+500]\n[00:01.50]<00:01.50>bye, <00:02.00>tom!\n");
+    const QString rain = "[00:00.50][00:02.005]It rained.\n";
+    write(dir("2/002-rain") + "lyrics.lrc",
+          QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(rain.utf16()), rain.size() * 2));
+
+    const QString out = dest.filePath("varendo.mdb");
+    QProcess tool;
+    tool.start(VARENDO_COURSE_TOOL, {"build", src.path(), "-o", out});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+    auto con = openBuilt(out);
+    db::Query q(con);
+    q.SetSQL("select 课本号, 课程编号, 时间刻度 from book1");
+    q.Open();
+    QMap<QString, QString> timing;
+    for (; !q.Eof(); q.Next())
+        timing[q.FieldByName("课本号").AsString() + "/" + q.FieldByName("课程编号").AsString()] =
+            decodeColumn(q.FieldByName("时间刻度").AsString());
+    EXPECT_EQ(timing["1/1"], "[00:00.00]Listen to the tape then answer this question. Who is Tom?\r\n"
+                             "[00:04.20]Hello! I＇m Tom.\r\n[00:06.10]Hi, Tom.\r\n");
+    EXPECT_EQ(timing["1/3"], "[00:01.00]bye, tom!\r\n") << "the offset applied, the word times gone";
+    EXPECT_EQ(timing["2/2"], "[00:00.50][00:02.005]It rained.\r\n");
+
+    // The check finds every stored sentence in its lesson text.
+    tool.start(VARENDO_COURSE_TOOL, {"check", out, "--media", dest.path()});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    const QString report = QString::fromUtf8(tool.readAllStandardOutput());
+    EXPECT_TRUE(report.contains("4 lesson rows checked")) << report.toStdString();
+    EXPECT_FALSE(report.contains("没有出现在课文中")) << report.toStdString();
 }
 
 TEST_F(CourseSource, TextThatIsNotUtf8)

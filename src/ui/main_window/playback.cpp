@@ -5,7 +5,6 @@
 #include "audio/audio_object.h"
 #include "common/file_names.h"
 #include "common/media_texts.h"
-#include "common/timing_line.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/sentence_tracking.h"
@@ -228,20 +227,12 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
     const QString path = chosen.trimmed();
     form_.rzm1->setPlainText(path);
 
-    QFile lyrics(playback::lyricsPathFor(path));
-    const bool hasLyrics = lyrics.exists() && lyrics.open(QIODevice::ReadOnly);
+    const bool hasLyrics = loadLyrics(path);
     if (hasLyrics) {
-        timingList = playback::decodeLyrics(lyrics.readAll());
-        QStringList shown;
-        for (const QString& line : timingList)
-            shown << stripTags(line);
-        form_.mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        form_.mmo1->setPlainText(shown.join(QLatin1Char('\n')));
         R2->setVisible(true);
         N12->setVisible(true);
         N12->setChecked(true);
     } else {
-        timingList.clear();
         N12->setVisible(false);
         N12->setChecked(false);
         R2->setVisible(false);
@@ -644,10 +635,59 @@ void TPlaybackPart::continueAtEnd(bool video)
     }
 }
 
+bool TPlaybackPart::loadLyrics(const QString& mediaPath)
+{
+    const playback::LyricsFile lyrics = playback::readLyricsBeside(mediaPath);
+    if (const QString problem = playback::lyricsProblem(lyrics); !problem.isEmpty())
+        form_.w.messages.ShowMessage(problem);
+    timingList = lyrics.lines;
+    if (lyrics.status != playback::LyricsFile::Read)
+        return false;
+    // The pane shows the lines as tracking reads them, so each is marked where it is shown.
+    auto tracker = std::make_unique<playback::SentenceTracker>(playback::SentenceTracker::forLyrics(timingList));
+    form_.mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    form_.mmo1->setPlainText(tracker->shownText());
+    watchPane();
+    tracker_ = std::move(tracker);
+    trackedLines_ = timingList;
+    trackedFile_ = true;
+    paneChanged_ = false;
+    return true;
+}
+
+void TPlaybackPart::watchPane()
+{
+    if (paneWatched_)
+        return;
+    paneWatched_ = true;
+    QObject::connect(form_.mmo1, &QPlainTextEdit::textChanged, &form_, [this] { paneChanged_ = true; });
+}
+
+playback::SentenceTracker& TPlaybackPart::sentenceTracker()
+{
+    watchPane();
+    if (!tracker_ || paneChanged_ || trackedFile_ != openFileMode || trackedLines_ != timingList) {
+        const QString pane = form_.mmo1->toPlainText();
+        // Lyrics are marked where they are shown, as long as the pane shows them.
+        std::optional<playback::SentenceTracker> made;
+        if (openFileMode)
+            made = playback::SentenceTracker::forLyrics(timingList);
+        if (!made || made->shownText() != pane)
+            made = playback::SentenceTracker::forText(timingList, pane);
+        tracker_ = std::make_unique<playback::SentenceTracker>(std::move(*made));
+        trackedLines_ = timingList;
+        trackedFile_ = openFileMode;
+        paneChanged_ = false;
+    }
+    return *tracker_;
+}
+
 void TPlaybackPart::markSpokenSentence()
 {
-    const auto mark = playback::markSentence(playback::statusStamp(form_.StatusBar->text()), timingList,
-                                             lastTimingStamp, form_.mmo1->toPlainText(), N12->isChecked());
+    const QString stamp = playback::statusStamp(form_.StatusBar->text());
+    if (timingList.isEmpty() || stamp == lastTimingStamp)
+        return;
+    const auto mark = sentenceTracker().markAt(stamp, lastTimingStamp, N12->isChecked());
     if (!mark)
         return;
     showSentenceMark(*mark);
@@ -668,7 +708,7 @@ void TPlaybackPart::showSentenceMark(const playback::SentenceMark& mark)
     form_.mmo1->setTextCursor(cursor);
     form_.mmo1->centerCursor();
     if (openFileMode)
-        form_.rzm3->setPlainText(cursor.selectedText());
+        form_.rzm3->setPlainText(cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
 }
 
 void TPlaybackPart::jumpTo(qint64 ms)

@@ -2,6 +2,7 @@
 // Playback control and tracking: the media graph with its video window and
 // position bar, the audio player, the tool bar's play controls and the state
 // that follows the playing lesson or file.
+#include "playback/sentence_tracking.h"
 #include "ui/main_window/part.h"
 
 #include <Qt>
@@ -20,9 +21,6 @@ class TFilterGraph;
 class TVideoWindow;
 class TDSTrackBar;
 
-namespace varendo::playback {
-struct SentenceMark;
-}
 
 namespace varendo {
 class TAudioObject;
@@ -66,6 +64,9 @@ public:
     void jumpTo(qint64 ms);
     // Selects a sentence found in the lesson text as tracking does, and records its stamp.
     void showSentenceMark(const varendo::playback::SentenceMark& mark);
+    // The timing lines as tracking reads them, made again when the lines, the pane's
+    // text or the kind of file change.
+    varendo::playback::SentenceTracker& sentenceTracker();
 
     // ---- State
     QString playMode;
@@ -115,6 +116,16 @@ private:
     // The track bar's maximum from the engine, once a file still opening has a length.
     void followAudioLength();
     void markSpokenSentence();
+    // Reads the lyrics beside an opened file into timingList and the pane; whether there were any.
+    bool loadLyrics(const QString& mediaPath);
+    // Notes every change of the lesson text pane, so tracking reads it again.
+    void watchPane();
+
+    std::unique_ptr<varendo::playback::SentenceTracker> tracker_;
+    QStringList trackedLines_;   // the timing list tracker_ was made from
+    bool trackedFile_ = false;   // made for an opened file's lyrics
+    bool paneChanged_ = true;    // the lesson text changed since
+    bool paneWatched_ = false;
     void seekVideoBy(int seconds);
     void stepPosition(int key, Qt::KeyboardModifiers modifiers);
     // A file starts: the position bar goes back to its start with the file's range.

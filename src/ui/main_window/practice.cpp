@@ -205,9 +205,8 @@ qint64 TPracticePart::lastSentenceEndMs() const
 
 void TPracticePart::showSentence(const TimedSentence& sentence)
 {
-    form_.showSentenceMark(varendo::playback::locateSentence(form_.timingList[sentence.line],
-                                                             varendo::playback::stampAt(sentence.ms),
-                                                             form_.mmo1->toPlainText(), form_.N12->isChecked()));
+    form_.showSentenceMark(form_.sentenceTracker().markLine(sentence.line, varendo::playback::stampAt(sentence.ms),
+                                                            form_.N12->isChecked()));
 }
 
 void TPracticePart::stepSentence(SentenceStep step)

@@ -1,4 +1,5 @@
 #include "program_folder.h"
+#include "qstring_print.h"
 #include "test_media.h"
 #include "../../playback/test_media.h"
 
@@ -25,6 +26,7 @@
 #include <QImage>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTextCursor>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -224,6 +226,81 @@ TEST(Playback, OpenedFilesShowTheirLyricsAndJoinThePlayList)
     EXPECT_TRUE(f->timingList.isEmpty());
     EXPECT_FALSE(f->N12->isVisible());
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// Lyrics as learners' players write them: found whatever the case of ".lrc", in UTF-16,
+// with header tags, an offset, word times, a line sung twice, a translation under a
+// line and a time inside a sentence. Each line is marked where it is shown, in time.
+TEST(Playback, LyricsOfRealFilesAreShownReadableAndFollowed)
+{
+    ProgramFolder folder;
+    const QString song = folder.file("song.mp3");
+    ASSERT_TRUE(test::writeTone(song, test::Encoding::Mp3, 440, 6.0));
+    const QString lyrics = QStringLiteral("[ti:Greetings]\r\n[ar:Someone]\r\n[offset:+1000]\r\n"
+                                          "[0:02.00]<00:02.00>Hello <00:02.60>there\r\n[00:02.00]你好\r\n"
+                                          "[00:03:50]Meet me at 00:04 today\r\n[00:05.00]Hello there\r\n");
+    QFile file(folder.file("song.LRC"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\xFF\xFE"));
+    file.write(reinterpret_cast<const char*>(lyrics.utf16()), lyrics.size() * 2);
+    file.close();
+
+    TForm1* f = folder.start().Form1;
+    struct Mark {
+        int start;
+        QString text;
+    };
+    std::vector<Mark> marks;
+    QStringList translations;
+    QObject::connect(f->mmo1, &QPlainTextEdit::selectionChanged, f, [&] {
+        const QTextCursor cursor = f->mmo1->textCursor();
+        const QString text = cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        if (!text.isEmpty() && (marks.empty() || marks.back().text != text || marks.back().start != cursor.selectionStart()))
+            marks.push_back({cursor.selectionStart(), text});
+    });
+    QObject::connect(f->rzm3, &QPlainTextEdit::textChanged, f, [&] { translations << f->rzm3->toPlainText(); });
+
+    f->playopenfiles(song);
+    const QString shown = QStringLiteral("Hello there\n你好\nMeet me at 00:04 today\nHello there");
+    EXPECT_EQ(f->mmo1->toPlainText(), shown) << "no header lines, no word times";
+    EXPECT_TRUE(f->N12->isVisible() && f->N12->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return marks.size() >= 3; }, 12000)) << marks.size() << " marks";
+    const std::vector<Mark> expected{{0, QStringLiteral("Hello there\n你好")},
+                                     {int(shown.indexOf(QStringLiteral("Meet"))), QStringLiteral("Meet me at 00:04 today")},
+                                     {int(shown.lastIndexOf(QStringLiteral("Hello"))), QStringLiteral("Hello there")}};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(marks[i].text, expected[i].text) << i;
+        EXPECT_EQ(marks[i].start, expected[i].start) << i << ": where it is shown";
+    }
+    EXPECT_TRUE(translations.contains(QStringLiteral("Hello there\n你好"))) << translations.join("|").toStdString();
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// A lyric file far beyond any real one is not read: the learner is told, and the
+// file plays without sentence tracking.
+TEST(Playback, AHugeLyricFileIsNotReadAndTheFilePlaysWithoutTracking)
+{
+    ProgramFolder folder;
+    const QString song = folder.file("long.mp3");
+    ASSERT_TRUE(test::writeTone(song, test::Encoding::Mp3, 440, 2.0));
+    QFile file(folder.file("long.lrc"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray line = "[00:01.00]The same line over and over again, as a broken tool wrote it.\r\n";
+    while (file.size() < 3 * 1024 * 1024)
+        file.write(line);
+    file.close();
+
+    TForm1* f = folder.start().Form1;
+    f->playopenfiles(song);
+    ASSERT_EQ(folder.messages.size(), 1);
+    EXPECT_TRUE(folder.messages[0].contains(QStringLiteral("long.lrc")) && folder.messages[0].contains(QStringLiteral("没有载入"))
+                && folder.messages[0].contains(QStringLiteral("没有句子跟踪")))
+        << folder.messages[0].toStdString();
+    EXPECT_TRUE(f->timingList.isEmpty());
+    EXPECT_TRUE(f->mmo1->toPlainText().isEmpty());
+    EXPECT_FALSE(f->N12->isVisible());
+    EXPECT_FALSE(f->R2->isVisible());
+    EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying);
 }
 
 // A lesson whose video is missing is reported and the first lesson's file plays instead.

@@ -38,6 +38,11 @@ QColor colorFromValue(qint64 value)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
+bool isColourValue(qint64 value)
+{
+    return (value >= 0 && value <= 0xFFFFFF) || (value >= -0x1000000 && value < 0);
+}
+
 qint64 valueFromColor(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();

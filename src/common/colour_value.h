@@ -8,6 +8,8 @@
 namespace varendo {
 
 QColor colorFromValue(qint64 value);
+// True for a value of either kind; anything else is not a colour the program stored.
+bool isColourValue(qint64 value);
 // The stored value of a plain colour: blue × 65536 + green × 256 + red.
 qint64 valueFromColor(const QColor& colour);
 

@@ -19,6 +19,12 @@ public:
     using VarendoError::VarendoError;
 };
 
+// The file is locked by another program; trying again later may succeed.
+class DatabaseBusy : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
 // One open database file. Queries share it.
 class Connection {
 public:
@@ -41,6 +47,11 @@ public:
     void exec(const QString& sql, const QVariantList& params = {});
     // All table names, system tables included.
     QStringList tableNames() const;
+    // The first bytes (at most maxBytes) of a text or blob value, read without the
+    // rest of it, and the value's whole size in bytes. A null value gives nothing
+    // and a size of 0; a value of another type, or a row that is not there, throws.
+    QByteArray readValueStart(const QString& table, const QString& column, qint64 rowId, qint64 maxBytes,
+                              qint64& totalBytes) const;
 
     // Turns the last SQLite failure into an error with a message for the learner.
     [[noreturn]] void fail(int code, const QString& doing) const;

@@ -192,9 +192,16 @@ ConnectionPtr openLessonDatabase(const QString& path, const QString& appDir)
     return connection;
 }
 
+// Only the short columns: a book's texts can be hundreds of megabytes, and a
+// lesson's row is read when the lesson is chosen.
 QString bookSelection()
 {
-    return QStringLiteral("select * from book1 where 课本号=? order by ID");
+    return QStringLiteral("select ID, 课本号, 课程编号, 课程名, 课程状态 from book1 where 课本号=? order by ID");
+}
+
+QString lessonListSelection()
+{
+    return QStringLiteral("select ID, 课程编号 from book1 where 课本号=? order by ID");
 }
 
 QString lessonSelection()

@@ -30,8 +30,11 @@ void ensureSettingsRow(Connection& connection, const QString& appDir);
 // settings row. Throws DatabaseError with a message for the learner.
 ConnectionPtr openLessonDatabase(const QString& path, const QString& appDir);
 
-// The statement that selects one book's rows, and its values.
+// The statements that select one book's rows (with the columns the progress board
+// reads and changes), one book's lesson numbers in list order, and one lesson's
+// whole row. The book, then the lesson number, are bound.
 QString bookSelection();
+QString lessonListSelection();
 QString lessonSelection();
 
 } // namespace varendo::db

@@ -1,5 +1,6 @@
 #include "database/settings_row.h"
 
+#include "common/colour_value.h"
 #include "common/playback_speed.h"
 #include "common/varendo_error.h"
 
@@ -35,19 +36,29 @@ SettingsRow defaultSettings(const QString& appDir)
     row.audioDir = appDir + QStringLiteral("mp3");
     row.showLessonNameFlag = QStringLiteral("1");
     row.showLessonStateFlag = QStringLiteral("1");
+    row.storedVideoDir = row.videoDir;
+    row.storedAudioDir = row.audioDir;
     return row;
 }
 
 namespace {
 
-qint64 numberOr(Query& q, const QString& column, qint64 fallback, QStringList& problems)
+// A stored number, or the fallback when it does not read or is not a value the
+// program could have stored (the reason is added to problems).
+qint64 numberOr(Query& q, const QString& column, qint64 fallback, QStringList& problems,
+                const std::function<bool(qint64)>& usable, const QString& range)
 {
+    qint64 value = fallback;
     try {
-        return q.FieldByName(column).AsInteger();
+        value = q.FieldByName(column).AsInteger();
     } catch (const DatabaseError& e) {
         problems << e.message();
         return fallback;
     }
+    if (usable(value))
+        return value;
+    problems << QStringLiteral("字段“%1”的值“%2”不可用（%3）。").arg(column, q.FieldByName(column).AsString(), range);
+    return fallback;
 }
 
 } // namespace
@@ -64,6 +75,8 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     if (haveRow) {
         row.videoDir = q.FieldByName(QStringLiteral("视频文件目录")).AsString().trimmed();
         row.audioDir = q.FieldByName(QStringLiteral("音频文件目录")).AsString().trimmed();
+        row.storedVideoDir = row.videoDir;
+        row.storedAudioDir = row.audioDir;
     }
     if (!fileExists(sampleAudioFile(row.audioDir))) {
         row.videoDir = appDir + QStringLiteral("video");
@@ -79,10 +92,14 @@ SettingsRow loadSettingsRow(const ConnectionPtr& connection, const QString& appD
     const QString whole = q.FieldByName(QStringLiteral("自定义四")).AsString();
     if (!whole.isEmpty() && whole.startsWith(row.font.name) && !row.font.name.isEmpty())
         row.font.name = whole;
-    row.font.pointSize = int(numberOr(q, QStringLiteral("字号"), row.font.pointSize, row.problems));
-    row.font.colour = numberOr(q, QStringLiteral("颜色"), row.font.colour, row.problems);
+    const auto pointSize = [](qint64 v) { return v >= kMinFontPointSize && v <= kMaxFontPointSize; };
+    const QString sizes = QStringLiteral("字号应为 %1 到 %2").arg(kMinFontPointSize).arg(kMaxFontPointSize);
+    const QString colours = QStringLiteral("应为 0 到 16777215 的颜色值，或表示系统颜色的负数");
+    row.font.pointSize = int(numberOr(q, QStringLiteral("字号"), row.font.pointSize, row.problems, pointSize, sizes));
+    row.font.colour = numberOr(q, QStringLiteral("颜色"), row.font.colour, row.problems, isColourValue, colours);
     applyFontStyleText(q.FieldByName(QStringLiteral("状态")).AsString(), row.font);
-    row.backgroundColour = numberOr(q, QStringLiteral("背景色"), row.backgroundColour, row.problems);
+    row.backgroundColour =
+        numberOr(q, QStringLiteral("背景色"), row.backgroundColour, row.problems, isColourValue, colours);
     // Empty until a speed is first chosen.
     const QString speed = q.FieldByName(QStringLiteral("自定义一")).AsString();
     if (const auto kept = parseSpeed(speed))

@@ -9,6 +9,10 @@
 
 namespace varendo::db {
 
+// Font sizes the font dialog offers; a stored size outside them is not used.
+inline constexpr int kMinFontPointSize = 1;
+inline constexpr int kMaxFontPointSize = 512;
+
 struct LessonFontSettings {
     // The whole family name. The font column holds 12 characters, so a longer
     // name is kept whole in the spare memo column 自定义四 as well.
@@ -22,8 +26,12 @@ struct LessonFontSettings {
 };
 
 struct SettingsRow {
-    QString videoDir;            // trimmed, as stored
+    QString videoDir;            // the folders in force: trimmed, as stored, unless refused
     QString audioDir;
+    // The folders as stored (trimmed); they differ from the two above when the
+    // stored audio folder lacks the sample file and the program folder's are used.
+    QString storedVideoDir;
+    QString storedAudioDir;
     QString showLessonNameFlag;  // "1" or "0"
     QString showLessonStateFlag;
     LessonFontSettings font;

@@ -145,9 +145,16 @@ void TForm1::FormShow(QObject*)
 
     // A start lesson that cannot be chosen is reported, and the settings still load:
     // without them the folders would stay empty for the whole run.
-    w.messages.guarded([this] { chooseStartLesson(); });
+    bool chosen = false;
+    w.messages.guarded([this, &chosen] {
+        chooseStartLesson();
+        chosen = true;
+    });
     getset();
     warnIfReadOnly();
+    // The start lesson is there to read at once; it plays when the learner asks.
+    if (chosen)
+        w.messages.guarded([this] { showSelectedLesson(); });
 }
 
 void TForm1::X1Click(QObject*)

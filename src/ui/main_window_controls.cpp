@@ -255,6 +255,7 @@ void TForm1::createPopupMenus()
     N6 = S1->addSeparator();
     F1 = menuItem(S1, QStringLiteral("字体设置(&S)"));
     C2 = menuItem(S1, QStringLiteral("背景色设置(&C)"));
+    Y1 = menuItem(S1, QStringLiteral("文字颜色设置(&Y)"));
     N5 = pm4->addSeparator();
     B1 = menuItem(pm4, QStringLiteral("笔记管理(&B)"));
     L1 = menuItem(pm4, QStringLiteral("学习进度(&L)"));

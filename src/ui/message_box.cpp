@@ -5,11 +5,31 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <exception>
 
 namespace varendo {
 
-MessageBoxes::MessageBoxes(MessageSink sink) : sink_(std::move(sink)) {}
+MessageBoxes::MessageBoxes(MessageSink sink, QuestionSink questions)
+    : sink_(std::move(sink)), questions_(std::move(questions))
+{
+}
+
+bool MessageBoxes::AskRetry(const QString& text) const
+{
+    if (questions_)
+        return questions_(text);
+    if (sink_) {
+        sink_(text, true);
+        return false;
+    }
+    QMessageBox box(QMessageBox::Warning, kProgramTitle, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(retry);
+    box.exec();
+    return box.clickedButton() == retry;
+}
 
 void MessageBoxes::show(const QString& text, bool isError) const
 {

@@ -27,6 +27,8 @@ struct PlatformServices {
     std::shared_ptr<WaveService> wave;
     // Where messages to the learner go; empty: modal message boxes.
     MessageSink messages;
+    // Where questions to the learner go; empty: modal message boxes (see MessageBoxes).
+    QuestionSink questions = {};
     // Opens the help guide; empty: the desktop's default program.
     DocumentOpener openDocument;
 };

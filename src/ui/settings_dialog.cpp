@@ -52,11 +52,13 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
     const QIcon font = style()->standardIcon(QStyle::SP_FileDialogDetailedView);
     btn1 = new QPushButton(font, QStringLiteral("文本内容字体设置"), grp3);
     btn2 = new QPushButton(font, QStringLiteral("文本内容背景色设置"), grp3);
+    btn6 = new QPushButton(font, QStringLiteral("文本内容颜色设置"), grp3);
     auto* display = new QGridLayout(grp3);
     display->addWidget(chk1, 0, 0);
     display->addWidget(btn1, 0, 1);
     display->addWidget(chk2, 1, 0);
     display->addWidget(btn2, 1, 1);
+    display->addWidget(btn6, 2, 1);
 
     grp4 = new QGroupBox(QStringLiteral("媒体文件类型列表"), this);
     edt1 = new QLineEdit(QStringLiteral("*.rm|*.rmvb|*.mp3|*.avi|*.asf|*.wmv"), grp4);
@@ -94,7 +96,8 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
                                    std::pair<QAbstractButton*, Handler>{btn5, &TForm4::btn5Click},
                                    std::pair<QAbstractButton*, Handler>{btn3, &TForm4::btn3Click},
                                    std::pair<QAbstractButton*, Handler>{btn1, &TForm4::btn1Click},
-                                   std::pair<QAbstractButton*, Handler>{btn2, &TForm4::btn2Click}})
+                                   std::pair<QAbstractButton*, Handler>{btn2, &TForm4::btn2Click},
+                                   std::pair<QAbstractButton*, Handler>{btn6, &TForm4::btn6Click}})
         connect(button, &QAbstractButton::clicked, this,
                 [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
 }
@@ -108,8 +111,9 @@ void TForm4::showEvent(QShowEvent* event)
 void TForm4::FormShow(QObject*)
 {
     const TForm1& f = *w.Form1;
-    lbledt->setText(f.videoDir);
-    lbledt1->setText(f.audioDir);
+    // The learner's own folders, also when the program folder's are in force for this run.
+    lbledt->setText(f.chosenVideoDir);
+    lbledt1->setText(f.chosenAudioDir);
     chk1->setChecked(f.showLessonNameFlag == QLatin1String("1"));
     chk2->setChecked(f.showLessonStateFlag == QLatin1String("1"));
 }
@@ -158,8 +162,8 @@ void TForm4::btn4Click(QObject*)
     row.backgroundColour = f.lessonBackgroundValue;
     // A failed write is shown by the general error handler; the folders in force stay.
     varendo::db::saveSettingsRow(f.database(), row);
-    f.videoDir = row.videoDir;
-    f.audioDir = row.audioDir;
+    f.videoDir = f.chosenVideoDir = row.videoDir;
+    f.audioDir = f.chosenAudioDir = row.audioDir;
     w.messages.ShowMessage(QStringLiteral("保存完成!"));
 }
 
@@ -185,6 +189,11 @@ void TForm4::btn1Click(QObject*)
 void TForm4::btn2Click(QObject*)
 {
     w.Form1->C2Click(btn2);
+}
+
+void TForm4::btn6Click(QObject*)
+{
+    w.Form1->Y1Click(btn6);
 }
 
 void TForm4::btn3Click(QObject*)

@@ -30,9 +30,10 @@ public:
     // Puts the folders and options back to those in force and the text look to the factory one.
     void btn5Click(QObject* sender);
     void btn3Click(QObject* sender);
-    // The text font and background dialogs of the main window.
+    // The text font, background and text colour dialogs of the main window.
     void btn1Click(QObject* sender);
     void btn2Click(QObject* sender);
+    void btn6Click(QObject* sender);
 
     QGroupBox* grp1 = nullptr;
     QLineEdit* lbledt = nullptr;   // video folder
@@ -44,6 +45,7 @@ public:
     QCheckBox* chk2 = nullptr;
     QPushButton* btn1 = nullptr;
     QPushButton* btn2 = nullptr;
+    QPushButton* btn6 = nullptr; // text colour
     QGroupBox* grp4 = nullptr;
     QLineEdit* edt1 = nullptr;
     QGroupBox* grp2 = nullptr;

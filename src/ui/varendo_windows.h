@@ -30,7 +30,7 @@ struct VarendoWindows {
     MessageBoxes messages; // shows messages as services.messages says
 
     explicit VarendoWindows(PlatformServices platform)
-        : services(std::move(platform)), messages(services.messages)
+        : services(std::move(platform)), messages(services.messages, services.questions)
     {
     }
     VarendoWindows(const VarendoWindows&) = delete;

@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace varendo;
 
@@ -146,8 +147,9 @@ TEST(Startup, FirstLessonBeingStudiedWins)
     EXPECT_TRUE(f->firstShowDone);
     EXPECT_EQ(f->cbb1->currentIndex(), 1);
     EXPECT_EQ(f->rzchcklst1->count(), 2);
-    // Book 2, row 7: item 6 would be past the end of this two-row book.
-    EXPECT_EQ(f->rzchcklst1->currentIndex(), -1);
+    // Book 2, row 7 of a book with a gap in its numbering: the row's own item, not
+    // item 6, which is past the end of this two-row book.
+    EXPECT_EQ(f->rzchcklst1->currentText(), "第2册 第7课");
 }
 
 TEST(Startup, LessonPositionRulesOfBookOneAndTheOthers)
@@ -184,9 +186,11 @@ TEST(Startup, WithoutALessonBeingStudiedTheFirstNotStudiedIsChosen)
     TForm1* f = folder.start().Form1;
     EXPECT_EQ(f->cbb1->currentIndex(), 2);
     EXPECT_EQ(f->rzchcklst1->currentText(), "第3册 第2课");
-    // Only selected, not loaded: the panes keep their empty design-time content.
-    EXPECT_TRUE(f->mmo1->toPlainText().isEmpty());
-    EXPECT_EQ(f->grp7->title(), "课程名称");
+    // Shown, not played.
+    EXPECT_EQ(f->grp7->title(), "Varendo英语第三册");
+    EXPECT_TRUE(f->btPlay->isEnabled());
+    EXPECT_FALSE(f->btStop->isEnabled());
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
 }
 
 TEST(Startup, AnEmptyLessonTableStartsOnBookOneWithNothingSelected)
@@ -319,19 +323,20 @@ TEST(Startup, AStartLessonNumberThatIsNotANumberKeepsItsBookAndALessonThatLoads)
     folder.writeLessons({row("1", "1", "已学习"), row("2", "1", "已学习"), row("2", "2", "未学习"), odd});
     auto& w = folder.start();
     TForm1* f = w.Form1;
-    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
-    EXPECT_TRUE(folder.messages[0].contains("课程编号“3a”")) << folder.messages[0].toStdString();
-    // The book is chosen and listed; the lesson being studied is the one selected.
+    // The book is chosen and listed; the lesson being studied is the one selected
+    // and shown, its number as stored, with nothing to report.
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
     EXPECT_EQ(f->cbb1->currentIndex(), 1);
     EXPECT_EQ(f->rzchcklst1->count(), 3);
     EXPECT_EQ(f->rzchcklst1->currentText(), "第2册 第3a课");
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3a  odd\n");
     EXPECT_TRUE(w.Form4->chk1->isChecked()); // the settings still load
     // Play loads what is selected.
     f->getkcnr();
     EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3a  odd\n");
     // This folder has no media: the lesson's file and the fallback are reported missing.
-    ASSERT_EQ(folder.messages.size(), 3);
-    EXPECT_TRUE(folder.messages[1].startsWith("此课程媒体文件：")) << folder.messages[1].toStdString();
+    ASSERT_EQ(folder.messages.size(), 2);
+    EXPECT_TRUE(folder.messages[0].startsWith("此课程媒体文件：")) << folder.messages[0].toStdString();
 }
 
 TEST(Startup, SettingsThatDoNotReadKeepTheirDefaultsAndAreReported)
@@ -346,4 +351,101 @@ TEST(Startup, SettingsThatDoNotReadKeepTheirDefaultsAndAreReported)
     EXPECT_EQ(w.Form1->showLessonStateFlag, "0");
     EXPECT_EQ(w.Form1->lessonFont.font.pointSize(), 12);
     EXPECT_EQ(w.Form1->lessonFont.font.family(), "微软雅黑");
+}
+
+// Another program holds the database: the learner is asked, may try again while it
+// is still held, and gets the lessons once it is let go.
+TEST(Startup, ADatabaseHeldByAnotherProgramCanBeTriedAgain)
+{
+    ProgramFolder folder;
+    folder.writeLessons({row("2", "1", "学习中")});
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(folder.file("varendo.mdb").toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    folder.answer = [&](const QString&) {
+        // Still held at the first retry; let go before the second.
+        if (folder.questions.size() == 2)
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        return true;
+    };
+    TForm1* f = folder.start().Form1;
+    sqlite3_close(other);
+    ASSERT_EQ(folder.questions.size(), 2);
+    EXPECT_TRUE(folder.questions[0].contains("正被其他程序使用")) << folder.questions[0].toStdString();
+    EXPECT_TRUE(folder.questions[0].contains("重试"));
+    EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+    EXPECT_EQ(f->rzchcklst1->currentText(), "第2册 第1课");
+
+    // Given up: the program goes on without lessons, and Play says why.
+    ProgramFolder declined;
+    declined.writeLessons({row("1", "1", "学习中")});
+    ASSERT_EQ(sqlite3_open(declined.file("varendo.mdb").toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    TForm1* g = declined.start().Form1;
+    sqlite3_close(other);
+    EXPECT_EQ(declined.questions.size(), 1);
+    g->btPlay->click();
+    ASSERT_EQ(declined.messages.size(), 1);
+    EXPECT_TRUE(declined.messages[0].contains("课程数据库没有打开")) << declined.messages[0].toStdString();
+}
+
+// A damaged file is named in Chinese and left as it was; SQLite's own findings are
+// not the learner's reading.
+TEST(Startup, ADamagedDatabaseIsReportedInChineseAndLeftAlone)
+{
+    ProgramFolder folder;
+    QList<LessonRow> rows;
+    for (int n = 1; n <= 60; ++n) {
+        LessonRow r = row("2", QByteArray::number(n).constData(), "未学习");
+        r.title = QStringLiteral("Lesson %1 with a title long enough to fill pages\r\n").arg(n).repeated(20);
+        rows << r;
+    }
+    folder.writeLessons(rows);
+    QByteArray bytes;
+    {
+        QFile file(folder.file("varendo.mdb"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const qint64 pageSize = 4096;
+        // The cell pointers of every page after the first few: the schema still
+        // reads, the lesson table does not.
+        for (qint64 page = 5; page * pageSize < file.size(); ++page) {
+            file.seek(page * pageSize + 8);
+            file.write("\xff\xff\xff\xff", 4);
+        }
+        file.seek(0);
+        bytes = file.readAll();
+    }
+    folder.start();
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    const QString& message = folder.messages[0];
+    EXPECT_TRUE(message.contains("varendo.mdb") && message.contains("已损坏")) << message.toStdString();
+    EXPECT_FALSE(message.contains("page") || message.contains("Page") || message.contains("tree"))
+        << message.toStdString();
+    QFile file(folder.file("varendo.mdb"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+}
+
+// A database file of no bytes is set up as a new, empty course, and the learner is
+// told; Play then says why nothing plays.
+TEST(Startup, AnEmptyDatabaseFileIsSetUpAndPlaySaysWhyNothingPlays)
+{
+    ProgramFolder folder;
+    {
+        QFile file(folder.file("varendo.mdb"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    TForm1* f = folder.start().Form1;
+    ASSERT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    EXPECT_TRUE(folder.messages[0].contains("空文件")) << folder.messages[0].toStdString();
+    {
+        auto con = folder.open();
+        EXPECT_TRUE(db::TableExists(*con, "book1") && db::TableExists(*con, "bookset"));
+    }
+    f->btPlay->click();
+    ASSERT_EQ(folder.messages.size(), 2);
+    EXPECT_TRUE(folder.messages[1].startsWith("没有选中的课程：Varendo英语第一册还没有课程"))
+        << folder.messages[1].toStdString();
+    EXPECT_TRUE(f->btPlay->isEnabled());
+    EXPECT_FALSE(f->btStop->isEnabled());
 }

@@ -47,6 +47,11 @@ VarendoWindows& ProgramFolder::start(bool show, std::shared_ptr<WaveService> wav
                                       .mediaEngines = gst::mediaEngineFactory(),
                                       .wave = std::move(wave),
                                       .messages = [this](const QString& text, bool) { messages << text; },
+                                      .questions =
+                                          [this](const QString& text) {
+                                              questions << text;
+                                              return answer && answer(text);
+                                          },
                                       .openDocument = [this](const QString& path) {
                                           opened << path;
                                           return true;

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 struct LessonRow {
@@ -30,6 +31,10 @@ public:
 
     // Messages shown while the folder's windows ran.
     QStringList messages;
+    // Questions asked, and how the learner answers them (true: the first choice,
+    // such as 重试); without an answer every question is declined.
+    QStringList questions;
+    std::function<bool(const QString& question)> answer;
     // Documents the windows asked the desktop to open (no program is started).
     QStringList opened;
 

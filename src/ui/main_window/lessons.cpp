@@ -4,6 +4,7 @@
 #include "common/lesson_label.h"
 #include "common/varendo_error.h"
 #include "database/content_cipher.h"
+#include "database/lesson_record.h"
 #include "database/lesson_schema.h"
 #include "study/lesson_notes.h"
 #include "ui/event_hook.h"
@@ -60,7 +61,7 @@ void TLessonsPart::connectLessonHandlers()
 void TLessonsPart::getkbs(const QString& book)
 {
     auto& q = mainQuery();
-    q.SetSQL(db::bookSelection(), {book});
+    q.SetSQL(db::lessonListSelection(), {book});
     q.Open();
     q.First();
     rzchcklst1->clear();
@@ -74,37 +75,32 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
 {
     grp7->setTitle(cbb1->currentText());
 
-    auto& q = mainQuery();
-    q.SetSQL(db::lessonSelection(), {book, lesson});
-    q.Open();
-    q.First();
-    if (q.Eof())
+    // Only this lesson's row, and of its long texts only what a pane can show.
+    const std::optional<db::LessonRecord> row = db::readLesson(database(), book, lesson);
+    if (!row)
         throw VarendoError(QStringLiteral("课程数据库中找不到%1。").arg(lessonLabel(book, lesson)));
-    rzm1->setPlainText(study::editorText(q.FieldByName(QStringLiteral("课程名")).AsString()));
+    const auto shown = [](const QString& text, bool cut) { return db::paneText(study::editorText(text), cut); };
+    rzm1->setPlainText(shown(row->title.value, row->title.cut));
 
     // A text that does not decode leaves its pane empty, and the learner is told:
     // the previous lesson's text must never stand under this lesson's title.
     QStringList unreadable;
-    const auto decoded = [&](const QString& column, const QString& what) {
-        const QString stored = q.FieldByName(column).AsString();
-        if (stored.isEmpty())
+    const auto decoded = [&](const db::StoredText& stored, const QString& what) {
+        if (stored.value.isEmpty())
             return QString();
         try {
-            return study::editorText(decodeColumn(stored));
+            return shown(decodeColumn(stored.value), stored.cut);
         } catch (const CipherError&) {
             unreadable << what;
             return QString();
         }
     };
-    mmo1->setPlainText(decoded(QStringLiteral("课程内容"), QStringLiteral("课文内容")));
-    rzm2->setPlainText(decoded(QStringLiteral("生词短语"), QStringLiteral("生词和短语")));
+    mmo1->setPlainText(decoded(row->text, QStringLiteral("课文内容")));
+    rzm2->setPlainText(decoded(row->words, QStringLiteral("生词和短语")));
     mmo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    rzm3->setPlainText(study::editorText(q.FieldByName(QStringLiteral("参考译文")).AsString()));
+    rzm3->setPlainText(shown(row->translation.value, row->translation.cut));
     // The notes editor turns to this lesson, its caption and text together.
-    const study::LessonNotes notes{{q.FieldByName(QStringLiteral("ID")).AsInteger(),
-                                    lessonLabel(q.FieldByName(QStringLiteral("课本号")).AsString(),
-                                                q.FieldByName(QStringLiteral("课程编号")).AsString())},
-                                   study::editorText(q.FieldByName(QStringLiteral("备注")).AsString())};
+    const study::LessonNotes notes{{row->id, lessonLabel(row->book, row->number)}, study::editorText(row->notes)};
     shownLessonId = notes.lesson.id;
     form_.w.Form3->followLesson(notes);
 
@@ -112,7 +108,7 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
     QStringList& timing = form_.timingList;
     timing.clear();
     try {
-        const QString text = decodeColumn(q.FieldByName(QStringLiteral("时间刻度")).AsString());
+        const QString text = decodeColumn(row->timing);
         timing = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
         if (!timing.isEmpty() && timing.last().isEmpty())
             timing.removeLast();
@@ -125,17 +121,21 @@ QString TLessonsPart::getkcs(const QString& book, const QString& lesson)
                                          .arg(notes.lesson.label, unreadable.join(QStringLiteral("和"))));
 
     if (form_.rg1->ItemIndex() == 1)
-        return audioDir.trimmed() + QLatin1Char('/') + book + QLatin1Char('/')
-            + q.FieldByName(QStringLiteral("音频文件名")).AsString();
-    return videoDir.trimmed() + QLatin1Char('/') + q.FieldByName(QStringLiteral("视频文件名")).AsString();
+        return audioDir.trimmed() + QLatin1Char('/') + book + QLatin1Char('/') + row->audio;
+    return videoDir.trimmed() + QLatin1Char('/') + row->video;
 }
 
 void TLessonsPart::getkcnr()
 {
     if (form_.w.Form6->isVisible())
         form_.w.Form6->hide();
-    if (rzchcklst1->currentIndex() < 0)
-        throw VarendoError(QStringLiteral("没有选中的课程：这一册还没有课程。"));
+    requireDatabase();
+    if (rzchcklst1->currentIndex() < 0) {
+        if (rzchcklst1->count() == 0)
+            throw VarendoError(QStringLiteral("没有选中的课程：%1还没有课程。\n课程数据库中没有这一册的课程，请选择其他册，或先安装课程。")
+                                   .arg(cbb1->currentText()));
+        throw VarendoError(QStringLiteral("没有选中的课程：请先在课程列表中选择一课，再播放。"));
+    }
     // A lesson chosen after a file was opened directly plays as a lesson again,
     // in the player the last file used.
     if (form_.rg1->ItemIndex() == -1)
@@ -167,11 +167,18 @@ void TLessonsPart::rzchcklst1KeyPress(QObject*, QChar& key)
     key = QChar(0);
 }
 
+QColor TLessonsPart::paneTextColour(QPlainTextEdit* pane) const
+{
+    const QAction* item = pane == mmo1 ? N7 : pane == rzm2 ? N8 : pane == rzm3 ? F2 : nullptr;
+    if (item && !item->isChecked())
+        return pane->palette().color(QPalette::Base);
+    return form_.lessonFont.color;
+}
+
 void TLessonsPart::togglePaneText(QAction* item, QPlainTextEdit* pane)
 {
     item->setChecked(!item->isChecked());
-    setPaneColour(pane, QPalette::Text,
-                  item->isChecked() ? form_.lessonFont.color : pane->palette().color(QPalette::Base));
+    setPaneColour(pane, QPalette::Text, paneTextColour(pane));
 }
 
 void TLessonsPart::N7Click(QObject*)

@@ -4,6 +4,7 @@
 #include "database/dataset.h"
 #include "ui/main_window/part.h"
 
+#include <QColor>
 #include <QString>
 #include <memory>
 
@@ -36,6 +37,8 @@ public:
     // ---- Book and lesson choice, lesson display
     // Selects the book and lesson the learner starts at, without loading it.
     void chooseStartLesson();
+    // Shows the selected lesson's texts without playing it.
+    void showSelectedLesson();
     void getkbs(const QString& book);
     // Loads a lesson into the panes, the notes window and timingList; returns the
     // path of its media file for the current playback format.
@@ -52,6 +55,10 @@ public:
     // ---- State
     QString videoDir;
     QString audioDir;
+    // The folders the settings row holds, which the settings dialog shows; at start
+    // they may differ from those in force when the audio folder lacks the course.
+    QString chosenVideoDir;
+    QString chosenAudioDir;
     qint64 shownLessonId = -1; // row of the lesson in the panes; -1 before the first
     bool readOnlyFolderTold = false; // the start told that the program folder takes no files
     varendo::db::ConnectionPtr con1;
@@ -86,5 +93,8 @@ protected:
 
 private:
     void requireDatabase() const;
+    void openDatabase();
+    // A hidden pane's text is drawn in its background colour.
+    QColor paneTextColour(QPlainTextEdit* pane) const;
     void togglePaneText(QAction* item, QPlainTextEdit* pane);
 };

@@ -31,14 +31,42 @@ void TLessonsPart::dfcreat()
 {
     qry1.reset();
     con1.reset();
+    openDatabase();
+    if (!con1)
+        return;
+    qry1 = std::make_unique<db::Query>(con1);
+    qry1->SetSQL(db::lessonListSelection(), {QStringLiteral("1")});
+    qry1->Open();
+    qry1->First();
+}
+
+void TLessonsPart::openDatabase()
+{
     // Opens the file beside the program, creating it (with both tables and the
     // settings row) when missing.
     const QString& appDir = form_.appDir;
-    con1 = db::openLessonDatabase(appDir + QLatin1String(db::kDatabaseFileName), appDir);
-    qry1 = std::make_unique<db::Query>(con1);
-    qry1->SetSQL(db::bookSelection(), {QStringLiteral("1")});
-    qry1->Open();
-    qry1->First();
+    const QString path = appDir + QLatin1String(db::kDatabaseFileName);
+    const QFileInfo before(path);
+    const bool emptyFile = before.isFile() && before.size() == 0;
+    for (;;) {
+        try {
+            con1 = db::openLessonDatabase(path, appDir);
+            break;
+        } catch (const db::DatabaseBusy& e) {
+            // Another program holds the file: the learner may close it and try again.
+            if (!form_.w.messages.AskRetry(e.message()
+                                           + QStringLiteral("\n请关闭正在使用它的程序，然后点“重试”；"
+                                                            "点“取消”则本次不打开课程数据库，没有课程可以学习。")))
+                return;
+        }
+    }
+    // A file of no bytes holds no course: it is set up as a new one, and the
+    // learner hears why there is nothing to study.
+    if (emptyFile)
+        form_.w.messages.ShowMessage(
+            QStringLiteral("课程数据库“%1”是一个空文件（0 字节），其中没有任何课程。\n"
+                           "已在其中建立空的课程表和设置，现在没有可以学习的课程：请重新安装课程数据库。")
+                .arg(QLatin1String(db::kDatabaseFileName)));
 }
 
 void TLessonsPart::requireDatabase() const
@@ -77,25 +105,14 @@ void TLessonsPart::chooseStartLesson()
     q->Open();
     if (q->Locate(QStringLiteral("课程状态"), QStringLiteral("学习中"))
         || q->Locate(QStringLiteral("课程状态"), QStringLiteral("未学习"))) {
-        // The book first: a lesson number that does not read still leaves the
-        // book's lessons listed.
         const QString bookText = q->FieldByName(QStringLiteral("课本号")).AsString();
+        const QString id = q->FieldByName(QStringLiteral("ID")).AsString();
         cbb1->setCurrentIndex(int(q->FieldByName(QStringLiteral("课本号")).AsInteger() - 1));
         getkbs(bookText);
-        const db::Field number = q->FieldByName(QStringLiteral("课程编号"));
-        qint64 lesson = 0;
-        try {
-            lesson = number.AsInteger();
-        } catch (const db::DatabaseError&) {
-            // Its place in the list cannot be worked out from the number, but the
-            // row itself is listed: select it, so Play loads the lesson being studied.
-            const QString label = lessonLabel(bookText, number.AsString());
-            rzchcklst1->setCurrentIndex(std::max(rzchcklst1->findText(label), 0));
-            throw VarendoError(QStringLiteral("开始学习的课程编号“%1”不是数字，无法按编号找到它在课程列表中的位置，"
-                                              "已选中%2。请检查课程数据库中的这一行。")
-                                   .arg(number.AsString(), rzchcklst1->currentText()));
-        }
-        rzchcklst1->setCurrentIndex(lessonListPosition(cbb1->currentIndex(), lesson));
+        // The row's own item, found in the list just filled: a gap in the numbering
+        // or a number that is not one still selects the lesson being studied.
+        if (qry1->Locate(QStringLiteral("ID"), id))
+            rzchcklst1->setCurrentIndex(qry1->RecNo() - 1);
     } else {
         getkbs(QStringLiteral("1"));
         rzchcklst1->setCurrentIndex(0);
@@ -103,17 +120,12 @@ void TLessonsPart::chooseStartLesson()
     q->Close();
 }
 
-namespace {
-
-// Font and colours of a lesson pane; the background also serves focused and read-only.
-void styleLessonPane(QPlainTextEdit* pane, const TLessonFont& font, const QColor& background)
+void TLessonsPart::showSelectedLesson()
 {
-    pane->setFont(font.font);
-    setPaneColour(pane, QPalette::Base, background);
-    setPaneColour(pane, QPalette::Text, font.color);
+    if (!con1 || rzchcklst1->currentIndex() < 0)
+        return;
+    getkcs(QString::number(cbb1->currentIndex() + 1), lessonNumberOf(rzchcklst1->currentText()));
 }
-
-} // namespace
 
 void TLessonsPart::warnIfReadOnly()
 {
@@ -148,12 +160,25 @@ void TLessonsPart::getset()
     if (!row.problems.isEmpty())
         form_.w.messages.ShowError(QStringLiteral("设置读取有误，已使用默认值：\n") + row.problems.join(QLatin1Char('\n')));
     VarendoWindows& w = form_.w;
-    w.Form4->lbledt->setText(row.videoDir);
-    w.Form4->lbledt1->setText(row.audioDir);
+    // The dialog shows the folders as stored, so that saving keeps the learner's
+    // own even when they are not in force for this run.
+    chosenVideoDir = row.storedVideoDir;
+    chosenAudioDir = row.storedAudioDir;
+    w.Form4->lbledt->setText(chosenVideoDir);
+    w.Form4->lbledt1->setText(chosenAudioDir);
     form_.showLessonNameFlag = row.showLessonNameFlag;
     form_.showLessonStateFlag = row.showLessonStateFlag;
-    videoDir = w.Form4->lbledt->text();
-    audioDir = w.Form4->lbledt1->text();
+    videoDir = row.videoDir;
+    audioDir = row.audioDir;
+    if (videoDir != chosenVideoDir || audioDir != chosenAudioDir)
+        w.messages.ShowMessage(
+            QStringLiteral("音频目录“%1”中没有课程的示例文件“%2”，这次不能用作课程目录。\n"
+                           "本次运行使用程序目录中的视频目录“%3”和音频目录“%4”。\n"
+                           "设置中保存的视频目录“%5”和音频目录“%1”保持不变，可以在“设置”中修改。")
+                .arg(QDir::toNativeSeparators(chosenAudioDir),
+                     QDir::toNativeSeparators(QDir(chosenAudioDir).relativeFilePath(db::sampleAudioFile(chosenAudioDir))),
+                     QDir::toNativeSeparators(videoDir), QDir::toNativeSeparators(audioDir),
+                     QDir::toNativeSeparators(chosenVideoDir)));
 
     const bool names = row.showLessonNameFlag == QLatin1String("1");
     const bool states = row.showLessonStateFlag == QLatin1String("1");
@@ -180,7 +205,12 @@ void TLessonsPart::getset()
 
 void TLessonsPart::styleLessonPanes()
 {
+    // Font and colours of every lesson pane; the background also serves focused and
+    // read-only, and a pane whose text is hidden keeps it hidden.
     const QColor background = colorFromValue(form_.lessonBackgroundValue);
-    for (QPlainTextEdit* pane : {mmo1, rzm1, rzm2, rzm3, form_.w.Form3->mmo1})
-        styleLessonPane(pane, form_.lessonFont, background);
+    for (QPlainTextEdit* pane : {mmo1, rzm1, rzm2, rzm3, form_.w.Form3->mmo1}) {
+        pane->setFont(form_.lessonFont.font);
+        setPaneColour(pane, QPalette::Base, background);
+        setPaneColour(pane, QPalette::Text, paneTextColour(pane));
+    }
 }

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 
 using namespace varendo;
@@ -22,6 +23,7 @@ void TStudyPart::connectStudyHandlers()
     const MessageBoxes& boxes = form_.w.messages;
     QObject::connect(F1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { F1Click(F1); }); });
     QObject::connect(C2, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { C2Click(C2); }); });
+    QObject::connect(Y1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { Y1Click(Y1); }); });
     QObject::connect(S3, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { S3Click(S3); }); });
     QObject::connect(B1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { B1Click(B1); }); });
     QObject::connect(J1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { J1Click(J1); }); });
@@ -67,11 +69,35 @@ void TStudyPart::F1Click(QObject*)
         dlgFont1 = new QFontDialog(&form_);
         dlgFont1->setWindowTitle(QStringLiteral("字体"));
     }
-    dlgFont1->setCurrentFont(lessonFont.font);
+    // The dialog is given the family and style the panes are really drawn in: a
+    // stored family that is not installed would otherwise leave the dialog on some
+    // other family and style, which OK would store unchanged.
+    QFont shown = lessonFont.font;
+    const QFontInfo drawn(shown);
+    shown.setFamily(drawn.family());
+    shown.setStyleName(drawn.styleName());
+    dlgFont1->setCurrentFont(shown);
     if (dlgFont1->exec() != QDialog::Accepted)
         return;
     TLessonFont chosen = lessonFont;
     chosen.font = dlgFont1->selectedFont();
+    // The style name served the dialog; the panes follow weight and slant.
+    chosen.font.setStyleName(QString());
+    useLessonFont(chosen);
+}
+
+void TStudyPart::Y1Click(QObject*)
+{
+    const QColor colour = pickColour(lessonFont.color, QStringLiteral("文字颜色"));
+    if (!colour.isValid())
+        return;
+    TLessonFont chosen = lessonFont;
+    chosen.color = colour;
+    useLessonFont(chosen);
+}
+
+void TStudyPart::useLessonFont(const TLessonFont& chosen)
+{
     const TLessonFont previous = lessonFont;
     lessonFont = chosen;
     // Stored first: a failed write leaves the panes as they were.
@@ -84,16 +110,23 @@ void TStudyPart::F1Click(QObject*)
     form_.styleLessonPanes();
 }
 
+QColor TStudyPart::pickColour(const QColor& start, const QString& title)
+{
+    if (!dlgColor1)
+        dlgColor1 = new QColorDialog(&form_);
+    dlgColor1->setWindowTitle(title);
+    dlgColor1->setCurrentColor(start);
+    if (dlgColor1->exec() != QDialog::Accepted)
+        return {};
+    return dlgColor1->selectedColor();
+}
+
 void TStudyPart::C2Click(QObject*)
 {
-    if (!dlgColor1) {
-        dlgColor1 = new QColorDialog(&form_);
-        dlgColor1->setWindowTitle(QStringLiteral("颜色"));
-    }
-    dlgColor1->setCurrentColor(varendo::colorFromValue(lessonBackgroundValue));
-    if (dlgColor1->exec() != QDialog::Accepted)
+    const QColor colour = pickColour(varendo::colorFromValue(lessonBackgroundValue), QStringLiteral("背景色"));
+    if (!colour.isValid())
         return;
-    const qint64 value = varendo::valueFromColor(dlgColor1->selectedColor());
+    const qint64 value = varendo::valueFromColor(colour);
     varendo::db::saveBackgroundColour(form_.database(), value);
     lessonBackgroundValue = value;
     form_.styleLessonPanes();

@@ -32,6 +32,8 @@ public:
     // The lesson panes' font and background, chosen in their dialogs and stored at once.
     void F1Click(QObject* sender);
     void C2Click(QObject* sender);
+    // The lesson text colour, chosen in the colour dialog and stored at once.
+    void Y1Click(QObject* sender);
     // The lesson font as the settings row stores it.
     varendo::db::LessonFontSettings storedLessonFont() const;
     void lbl1DblClick(QObject* sender);
@@ -46,9 +48,16 @@ public:
     QAction *S3 = nullptr, *J1 = nullptr;           // system menu: settings, progress
     QAction *B1 = nullptr, *L1 = nullptr;           // pane menu: notes, progress
     QAction *F1 = nullptr, *C2 = nullptr;           // pane menu: font, background colour
+    QAction* Y1 = nullptr;                          // pane menu: text colour
     QFontDialog* dlgFont1 = nullptr;
     QColorDialog* dlgColor1 = nullptr;
 
 protected:
     void connectStudyHandlers();
+
+private:
+    // Stores the font and its colour, then shows them; a failed write changes nothing.
+    void useLessonFont(const TLessonFont& chosen);
+    // The colour the learner picks, starting from the given one; invalid when cancelled.
+    QColor pickColour(const QColor& start, const QString& title);
 };

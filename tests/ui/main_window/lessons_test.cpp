@@ -1,6 +1,7 @@
 #include "program_folder.h"
 
 #include "common/varendo_error.h"
+#include "database/lesson_record.h"
 #include "ui/main_window.h"
 #include "ui/notes_window.h"
 #include "ui/radio_group.h"
@@ -34,6 +35,11 @@ LessonRow lesson(const QString& book, const QString& number, const QString& tag)
     return r;
 }
 
+QString editorLine(const QString& stored)
+{
+    return QString(stored).replace("\r\n", "\n");
+}
+
 class LessonDisplay : public ::testing::Test {
 protected:
     void SetUp() override
@@ -64,8 +70,8 @@ TEST_F(LessonDisplay, LessonListShowsNumbersAsStored)
     EXPECT_EQ(f->rzchcklst1->itemText(1), "第2册 第15课");
     EXPECT_EQ(f->rzchcklst1->itemText(2), "第2册 第007课");
     EXPECT_EQ(f->rzchcklst1->currentIndex(), 0);
-    // Filling the list does not load a lesson.
-    EXPECT_TRUE(f->mmo1->toPlainText().isEmpty());
+    // Filling the list does not load a lesson: the start lesson stays.
+    EXPECT_EQ(f->mmo1->toPlainText(), "Listen to the tape. hello\nIt's hello.\n");
 
     f->cbb1->setCurrentIndex(1);
     choose(f->rzchcklst1, 2);
@@ -187,7 +193,7 @@ TEST_F(LessonDisplay, TypedCharactersAreDiscardedButArrowKeysChoose)
     QApplication::sendEvent(f->rzchcklst1, &chinese);
     QApplication::sendEvent(f->rzchcklst1, &chinese);
     EXPECT_EQ(f->rzchcklst1->currentIndex(), 0);
-    EXPECT_TRUE(f->mmo1->toPlainText().isEmpty());
+    EXPECT_TRUE(f->rzm1->toPlainText().startsWith("Lesson 1  hello")); // the start lesson, not another
 
     QTest::keyClick(f->rzchcklst1, Qt::Key_Down);
     EXPECT_EQ(f->rzchcklst1->currentIndex(), 1);
@@ -224,4 +230,54 @@ TEST_F(LessonDisplay, ABookWithoutRowsListsNothingAndCannotLoad)
     ASSERT_EQ(folder.messages.size(), 1);
     EXPECT_TRUE(folder.messages[0].contains("没有选中的课程"));
     EXPECT_TRUE(f->rzm1->toPlainText().startsWith("Lesson 1  hello")); // nothing else loaded
+}
+
+// Texts far longer than any lesson: each pane gets the beginning, in whole lines,
+// and says that the rest is not shown; the start lesson shows so at start and
+// again when played, and ordinary lessons stay whole.
+TEST(HugeLesson, EachPaneShowsTheBeginningAndSaysTheRestIsLeftOut)
+{
+    ProgramFolder folder;
+    LessonRow huge = lesson("1", "1", "huge");
+    const QString titleLine = QStringLiteral("Lesson 1 A title that goes on and on\r\n");
+    const QString chineseLine = QStringLiteral("第一课的参考译文，一行又一行。\r\n");
+    huge.title = titleLine.repeated(2'000'000 / titleLine.size());
+    huge.translation = chineseLine.repeated(2'000'000 / chineseLine.size());
+    // One line with no end at all, scrambled as stored.
+    huge.text = QStringLiteral("Listen to the tape. ") + QStringLiteral("汉字").repeated(150'000);
+    huge.state = QStringLiteral("学习中");
+    folder.writeLessons({huge, lesson("1", "3", "bus")});
+    TForm1* f = folder.start().Form1;
+
+    const auto checkPanes = [&] {
+        const QString title = f->rzm1->toPlainText();
+        EXPECT_LE(title.size(), db::kPaneTextLimit + 100);
+        EXPECT_TRUE(title.startsWith(editorLine(titleLine))) << title.left(80).toStdString();
+        // Whole lines, then the note.
+        const QStringList lines = title.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_GE(lines.size(), 2);
+        EXPECT_EQ(lines.at(lines.size() - 2) + "\n", editorLine(titleLine));
+        EXPECT_TRUE(lines.last().contains("内容太长")) << lines.last().toStdString();
+        const QString translation = f->rzm3->toPlainText();
+        EXPECT_LE(translation.size(), db::kPaneTextLimit + 100);
+        EXPECT_TRUE(translation.startsWith(editorLine(chineseLine)));
+        EXPECT_TRUE(translation.contains("内容太长"));
+        // The single scrambled line is cut inside itself, on a whole character.
+        const QString text = f->mmo1->toPlainText();
+        EXPECT_LE(text.size(), db::kPaneTextLimit + 100);
+        EXPECT_TRUE(text.startsWith("Listen to the tape. 汉字汉字"));
+        EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
+        EXPECT_TRUE(text.contains("内容太长"));
+        // The short texts of the same lesson are whole.
+        EXPECT_EQ(f->rzm2->toPlainText(), "New words and expressions\nhuge  n. 词\n");
+        EXPECT_EQ(f->timingList.size(), 2);
+    };
+    // At start, before any Play.
+    EXPECT_EQ(f->rzchcklst1->currentText(), "第1册 第1课");
+    checkPanes();
+    f->getkcnr();
+    checkPanes();
+    f->getkcs("1", "3");
+    EXPECT_EQ(f->rzm1->toPlainText(), "Lesson 3  bus\n");
+    EXPECT_EQ(f->rzm3->toPlainText(), "参考译文\nbus的译文\n");
 }

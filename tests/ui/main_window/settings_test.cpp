@@ -11,6 +11,8 @@
 #include <QColorDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -128,4 +130,98 @@ TEST(SettingsDialog, ChosenFontAndBackgroundAreStoredAtOnceAndComeBack)
     EXPECT_EQ(again->rzm2->font().family(), longFamily);
     EXPECT_EQ(again->rzm2->palette().color(QPalette::Base), QColor(10, 20, 30));
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// Numbers no font or colour can have are reported with the other unreadable
+// settings; a course folder that is not accepted is named, and saving keeps it.
+TEST(SettingsDialog, UnusableNumbersAndARefusedFolderAreReportedAndTheLearnersFolderKept)
+{
+    ProgramFolder folder;
+    QTemporaryDir course;
+    const QString video = course.path() + "/video", audio = course.path() + "/mp3"; // no sample file in it
+    folder.open()->exec("update bookset set 字号=?, 颜色=?, 背景色=?, 视频文件目录=?, 音频文件目录=?",
+                        {"99999", "99999999999", "-99999999999", video, audio});
+    VarendoWindows& windows = folder.start();
+    TForm1* f = windows.Form1;
+    ASSERT_EQ(folder.messages.size(), 2) << folder.messages.join("\n").toStdString();
+    const QString& unreadable = folder.messages[0];
+    EXPECT_TRUE(unreadable.startsWith("设置读取有误，已使用默认值")) << unreadable.toStdString();
+    EXPECT_TRUE(unreadable.contains("字号") && unreadable.contains("99999"));
+    EXPECT_TRUE(unreadable.contains("颜色") && unreadable.contains("背景色"));
+    EXPECT_EQ(f->lessonFont.font.pointSize(), 12);
+    EXPECT_EQ(f->lessonFont.color, QColor(Qt::black));
+    EXPECT_EQ(f->lessonBackgroundValue, -16777192);
+
+    const QString& refused = folder.messages[1];
+    EXPECT_TRUE(refused.contains(audio) && refused.contains(video)) << refused.toStdString();
+    EXPECT_EQ(f->audioDir, folder.path() + "mp3") << "the program folder's own serve this run";
+
+    // The dialog shows the learner's folders, and saving something else keeps them.
+    f->S3->trigger();
+    TForm4* settings = windows.Form4;
+    EXPECT_EQ(settings->lbledt1->text(), audio);
+    settings->chk2->click();
+    settings->btn4->click();
+    EXPECT_EQ(stored(folder, QStringLiteral("音频文件目录")), audio);
+    EXPECT_EQ(stored(folder, QStringLiteral("视频文件目录")), video);
+    EXPECT_EQ(stored(folder, QStringLiteral("字号")), "12");
+}
+
+// OK in the font dialog keeps the look the panes have; the text colour is chosen
+// and stored like the font; neither shows a pane's text the learner hid.
+TEST(SettingsDialog, FontAndTextColourChoicesKeepTheLookAndHiddenPanesHidden)
+{
+    ProgramFolder folder;
+    LessonRow lesson;
+    lesson.book = "1";
+    lesson.lesson = "1";
+    lesson.title = "Lesson 1\r\n";
+    lesson.translation = "参考译文\r\n译文\r\n";
+    folder.writeLessons({lesson});
+    // A family this machine does not have, as a course made elsewhere stores.
+    folder.open()->exec("update bookset set 字体=?, 状态=?", {"NoSuchFamily", "fsbold,"});
+    VarendoWindows& windows = folder.start();
+    TForm1* f = windows.Form1;
+    ASSERT_NE(QFontInfo(f->lessonFont.font).family(), "NoSuchFamily");
+    f->F2->trigger(); // the translation hidden
+
+    const auto hidden = [&] {
+        return f->rzm3->palette().color(QPalette::Text) == f->rzm3->palette().color(QPalette::Base);
+    };
+    {
+        test::DialogAnswer answer([](QDialog*) {});
+        f->F1->trigger();
+        ASSERT_TRUE(answer.answered());
+    }
+    EXPECT_EQ(stored(folder, QStringLiteral("状态")), "fsbold,") << "bold kept, nothing added";
+    EXPECT_EQ(stored(folder, QStringLiteral("字体")), QFontInfo(f->mmo1->font()).family().left(12));
+    EXPECT_FALSE(f->mmo1->font().italic());
+    EXPECT_TRUE(hidden());
+
+    // The text colour, from the menu and from the settings dialog's button.
+    {
+        test::DialogAnswer answer(
+            [](QDialog* dialog) { static_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(200, 0, 0)); });
+        f->Y1->trigger();
+    }
+    EXPECT_EQ(stored(folder, QStringLiteral("颜色")), QString::number(200));
+    EXPECT_EQ(f->rzm1->palette().color(QPalette::Text), QColor(200, 0, 0));
+    EXPECT_TRUE(hidden());
+    {
+        test::DialogAnswer answer(
+            [](QDialog* dialog) { static_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(0, 0, 90)); });
+        f->S3->trigger();
+        windows.Form4->btn6->click();
+    }
+    EXPECT_EQ(stored(folder, QStringLiteral("颜色")), QString::number(90 * 65536));
+    {
+        test::DialogAnswer answer(
+            [](QDialog* dialog) { static_cast<QColorDialog*>(dialog)->setCurrentColor(QColor(250, 250, 200)); });
+        f->C2->trigger();
+    }
+    EXPECT_TRUE(hidden());
+    EXPECT_EQ(f->rzm3->palette().color(QPalette::Base), QColor(250, 250, 200));
+    f->F2->trigger();
+    EXPECT_EQ(f->rzm3->palette().color(QPalette::Text), QColor(0, 0, 90));
+    EXPECT_EQ(folder.start().Form1->lessonFont.color, QColor(0, 0, 90)) << "the colour comes back";
 }

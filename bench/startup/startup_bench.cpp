@@ -63,7 +63,8 @@ void makeCourse(const QString& folder, const Course& course)
     const QString translation = QStringLiteral("参考译文\r\n译文。\r\n").repeated(course.textLines * 2);
     for (int book = 1; book <= 4; ++book) {
         for (int n = 1; n <= course.lessonsPerBook; ++n) {
-            const QString number = QString::number(book == 1 ? 2 * n - 1 : n);
+            // Lesson numbers hold three digits: a book of more lessons repeats them.
+            const QString number = QString::number(book == 1 ? (n - 1) % 500 * 2 + 1 : (n - 1) % 999 + 1);
             con->exec(QStringLiteral("insert into book1 (课本号, 课程编号, 课程名, 课程内容, 生词短语, 参考译文, 视频文件名, "
                                      "音频文件名, 课程状态, 时间刻度) values (?,?,?,?,?,?,?,?,?,?)"),
                       {QString::number(book), number, QStringLiteral("Lesson %1  A title\r\n第%1课\r\n").arg(number),

@@ -164,9 +164,6 @@ void Connection::open(const QString& path, Mode mode)
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 2000);
-    // Reading a column stored after a long text walks that text's chain of pages;
-    // mapped, the walk costs no read calls and is not repeated for the next column.
-    sqlite3_exec(db_, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
 
     // A file that is not a database, or a damaged one, is refused before anything
     // is written to it.

@@ -42,6 +42,21 @@ StoredText storedStart(const Connection& connection, const char* column, qint64 
 std::optional<LessonRecord> readLesson(const ConnectionPtr& connection, const QString& book, const QString& lesson,
                                        int limit)
 {
+    // Reading a column stored after a long text walks that text's chain of pages.
+    // Mapped, the walk costs no read calls and is not repeated for the next column;
+    // only while this row is read, so that scans of the whole table (the start
+    // lesson's state) do not keep the file's pages in the program's memory.
+    struct Mapped {
+        Connection& c;
+        explicit Mapped(Connection& connection) : c(connection) { c.exec(QStringLiteral("PRAGMA mmap_size = 268435456")); }
+        ~Mapped()
+        {
+            try {
+                c.exec(QStringLiteral("PRAGMA mmap_size = 0"));
+            } catch (const DatabaseError&) {
+            }
+        }
+    } mapped(*connection);
     Query q(connection);
     q.SetSQL(QStringLiteral("select rowid as row_id, ID, 课本号, 课程编号, 备注, 时间刻度, 视频文件名, 音频文件名 "
                             "from book1 where 课本号=? and 课程编号=? order by ID limit 1"),

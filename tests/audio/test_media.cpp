@@ -181,7 +181,9 @@ bool MonitorRecording::start()
     GstElement* sink = build.add(capture_.makeSink());
     if (!build.ok())
         return false;
-    g_object_set(source, "device", "varendo_null.monitor", nullptr);
+    // The sink this test program plays into (its own under the test runner).
+    const QByteArray device = qEnvironmentVariable("PULSE_SINK", QStringLiteral("varendo_null")).toUtf8() + ".monitor";
+    g_object_set(source, "device", device.constData(), nullptr);
     gst::CapsPtr caps(gst_caps_from_string("audio/x-raw,format=S16LE,rate=44100,channels=2"));
     g_object_set(format, "caps", caps.get(), nullptr);
     if (!build.linkChain({source, convert, resample, format, sink})

@@ -59,8 +59,10 @@ private:
 class MonitorRecorder {
 public:
     MonitorRecorder()
-        : running_("pulsesrc device=varendo_null.monitor ! audioconvert ! audioresample"
-                   " ! audio/x-raw,format=S16LE,rate=8000,channels=1 ! appsink name=sink sync=false")
+        // The sink this test program plays into (its own under the test runner).
+        : running_(QStringLiteral("pulsesrc device=") + qEnvironmentVariable("PULSE_SINK", QStringLiteral("varendo_null"))
+                   + QStringLiteral(".monitor ! audioconvert ! audioresample"
+                                    " ! audio/x-raw,format=S16LE,rate=8000,channels=1 ! appsink name=sink sync=false"))
     {
         gst::ElementPtr sink(gst_bin_get_by_name(GST_BIN(running_.get()), "sink"));
         GstAppSinkCallbacks callbacks{};

@@ -22,6 +22,7 @@ PACKAGES=(
   # headless display, screenshots, test media
   libxcb1-dev  # the start-up benchmark waits for the window map as an X event
   xvfb xauth x11-utils imagemagick ffmpeg sox espeak-ng lame
+  python3  # course/demo/rm_index.py: the seek index of the demo RealMedia video
   gstreamer1.0-x  # ximagesink: the video benchmark's reference player draws through it
   gstreamer1.0-plugins-base-apps  # gst-play-1.0, the audio benchmark's reference player
   mpv  # the video benchmark's other reference player (--vo=x11)

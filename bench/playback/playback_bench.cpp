@@ -58,71 +58,15 @@
 #include <vector>
 
 #include "support/cpu_share.h"
+#include "support/demo_folder.h"
 #include "support/loop_gaps.h"
 #include "support/paint_counter.h"
 
 using namespace varendo;
 using varendo::bench::runEventLoop;
+using varendo::bench::waitFor;
 
 namespace {
-
-// ---- The program folder
-
-bool hasDemoCourse(const QString& folder)
-{
-    const QDir dir(folder);
-    return dir.exists(QString::fromLatin1(db::kDatabaseFileName)) && dir.exists(QStringLiteral("video"))
-        && dir.exists(QStringLiteral("mp3/1"));
-}
-
-bool copyFolder(const QString& from, const QString& to)
-{
-    if (!QDir().mkpath(to))
-        return false;
-    QDirIterator files(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString source = files.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
-        const bool copied = files.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target);
-        if (!copied) {
-            std::fprintf(stderr, "cannot copy %s to %s\n", qPrintable(source), qPrintable(target));
-            return false;
-        }
-    }
-    return true;
-}
-
-// Fills folder (with its trailing separator) with the lesson database and the media
-// folders of the build's program folder. The learner's study states the windows write
-// go to the copy.
-bool makeProgramFolder(const QString& folder)
-{
-    const QString built = QStringLiteral(VARENDO_PROGRAM_DIR);
-    if (!hasDemoCourse(built)) {
-        std::printf("laying out %s with scripts/program-folder.sh\n", qPrintable(built));
-        QProcess::execute(QStringLiteral("bash"), {QStringLiteral(VARENDO_SOURCE_DIR "/scripts/program-folder.sh")});
-    }
-    if (!hasDemoCourse(built)) {
-        std::fprintf(stderr, "%s has no demo course (database, video and mp3 folders)\n", qPrintable(built));
-        return false;
-    }
-    const QString database = QString::fromLatin1(db::kDatabaseFileName);
-    if (!QFile::copy(built + QLatin1Char('/') + database, folder + database)
-        || !copyFolder(built + QStringLiteral("/video"), folder + QStringLiteral("video"))
-        || !copyFolder(built + QStringLiteral("/mp3"), folder + QStringLiteral("mp3")))
-        return false;
-    // The settings row names the media folders by their full paths: point them at the
-    // copies, so the lessons play from this folder as they would from a moved one.
-    try {
-        auto con = db::openLessonDatabase(folder + database, folder);
-        con->exec(QStringLiteral("update bookset set 视频文件目录 = ?, 音频文件目录 = ?"),
-                  {folder + QStringLiteral("video"), folder + QStringLiteral("mp3")});
-    } catch (const VarendoError& e) {
-        std::fprintf(stderr, "cannot set the media folders of the copied database: %s\n", qPrintable(e.message()));
-        return false;
-    }
-    return true;
-}
 
 // ---- Measuring
 
@@ -146,19 +90,6 @@ WindowSample measureWindows(int ms)
     sample.longestGapAt = gaps.longestAt();
     sample.seconds = double(wall.elapsed()) / 1000.0;
     return sample;
-}
-
-// Runs the event loop until done() holds or timeoutMs pass; whether it held.
-bool waitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer wall;
-    wall.start();
-    while (!done()) {
-        if (wall.elapsed() >= timeoutMs)
-            return false;
-        runEventLoop(20);
-    }
-    return true;
 }
 
 struct Row {
@@ -480,7 +411,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    if (!dir.isValid() || !makeProgramFolder(folder))
+    if (!dir.isValid() || !bench::copyDemoProgramFolder(folder))
         return 1;
     std::printf("platform %s; sound %s; %d s measured per row\n", qPrintable(QGuiApplication::platformName()),
                 qEnvironmentVariableIsEmpty("PULSE_SERVER") ? "default output (no PULSE_SERVER set)"

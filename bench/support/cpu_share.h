@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 #include "support/process_cpu.h"
 
 namespace varendo::bench {
@@ -19,6 +21,19 @@ inline void runEventLoop(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Runs the event loop until done() holds or timeoutMs pass; whether it held.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer wall;
+    wall.start();
+    while (!done()) {
+        if (wall.elapsed() >= timeoutMs)
+            return false;
+        runEventLoop(20);
+    }
+    return true;
 }
 
 // Share of one core this process (all its threads) uses while its event loop runs for ms.

@@ -14,7 +14,7 @@
 #   generate.sh LESSON_DIR ...   regenerate only these lessons (then check them)
 #   generate.sh --check [DIR..]  change nothing; check sources, lyrics and media
 #
-# Needs only Debian packages: espeak-ng sox lame ffmpeg fonts-noto-cjk
+# Needs only Debian packages: espeak-ng sox lame ffmpeg fonts-noto-cjk python3
 # (gstreamer1.0-tools and the GStreamer plugins for the playback check).
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -251,6 +251,10 @@ encode_video() {
     -filter_complex_script "$filter" -map '[v]' -map 1:a -ac 1 -g 50 -mbd rd -force_key_frames "$keys" \
     -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1 -avoid_negative_ts disabled \
     "${codec[@]}" "$out"
+  # ffmpeg's RealMedia writer leaves out the seek index; without it no jump works.
+  if [[ "$out" == *.rm ]]; then
+    python3 "$HERE/rm_index.py" "$out" >/dev/null
+  fi
 }
 
 generate_lesson() {

@@ -48,6 +48,11 @@ void TAudioEngine::SetDevice(int device)
     library_.Start();
 }
 
+QString TAudioEngine::GetError()
+{
+    return library_.ChannelGetError(Channel);
+}
+
 void TAudioEngine::freeChannel()
 {
     // The handle may hold either kind; each call frees only its own.

@@ -45,6 +45,9 @@ public:
     void SetPosition(int milliseconds);
     int GetLength();                   // milliseconds, never negative; 0 when unknown
     QString GetFileName() const { return FileName; }
+    // Why the last file would not open or the channel stopped, in the learner's
+    // words; empty when nothing failed or the library does not say.
+    QString GetError();
     void SetVolume(int volume);        // 0..100
     // Playback rate with the pitch kept (1 normal), for the channel playing and every
     // local file played after it. Positions and lengths stay in the file's own time.

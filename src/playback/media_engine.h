@@ -74,6 +74,9 @@ signals:
     void endOfMedia();
     // The file failed while loading or playing; the engine has let it go.
     void errorOccurred(const QString& message);
+    // The file refused a seek; the engine plays it on from its beginning and does
+    // not seek in it again. Raised once per file.
+    void seekFailed(const QString& message);
     // A change the engine made by itself (a failure stops it).
     void stateChanged(varendo::playback::GraphState state);
 };

@@ -62,6 +62,7 @@ void TFilterGraph::connectEngine()
             videoWindow_->clearFrame();
         emit errorOccurred(message);
     });
+    connect(engine, &MediaEngine::seekFailed, this, &TFilterGraph::seekFailed);
     connect(engine, &MediaEngine::stateChanged, this, [this] { setStateSeen(state()); });
 }
 

@@ -68,6 +68,8 @@ signals:
     void stateChanged(varendo::playback::GraphState state);
     void endOfMedia();
     void errorOccurred(const QString& message);
+    // The file refused a seek and plays on from its beginning (once per file).
+    void seekFailed(const QString& message);
 
 private:
     void setStateSeen(State state);

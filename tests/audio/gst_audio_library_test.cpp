@@ -3,6 +3,8 @@
 #include "audio/audio_object.h"
 #include "event_wait.h"
 #include "gstreamer/audio/gst_audio_library.h"
+#include "gstreamer/core/seek_stall.h"
+#include "gstreamer/core/stall_watch.h"
 #include "test_media.h"
 
 #include <QElapsedTimer>
@@ -162,6 +164,61 @@ TEST_F(GstAudio, PlaysInRealTimeSeeksPausesAndResumes)
     EXPECT_NEAR(player.GetPosition(), held, 5);
     lib->Start();
     EXPECT_TRUE(waitUntil([&] { return player.GetPosition() >= held + 200; }));
+}
+
+// The watchdog's judgement: a position that has not moved, or a seek that has not
+// finished, for its limit; reported once per limit, never while idle.
+TEST(StallWatch, TellsAStandstillOrAnUnfinishedSeekOncePerLimit)
+{
+    using Phase = gst::StallWatch::Phase;
+    gst::StallWatch watch(2000, 3000);
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 0, 100));
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 1500, 100));
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 1900, 300)) << "it moved: counting starts again";
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 3800, 300));
+    EXPECT_TRUE(watch.stuck(Phase::Moving, 3900, 300));
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 4500, 300)) << "told once, then one limit later";
+    EXPECT_TRUE(watch.stuck(Phase::Moving, 5900, 300));
+
+    // A seek gets its own limit, counted from when it was first seen in flight.
+    EXPECT_FALSE(watch.stuck(Phase::Seeking, 6000));
+    EXPECT_FALSE(watch.stuck(Phase::Seeking, 8900));
+    EXPECT_TRUE(watch.stuck(Phase::Seeking, 9000));
+
+    // Idle (paused, at the end, opening) is never stuck, and forgets what was seen.
+    EXPECT_FALSE(watch.stuck(Phase::Idle, 9500));
+    EXPECT_FALSE(watch.stuck(Phase::Idle, 60000));
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 60500, 300));
+    watch.reset();
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 62000, 300)) << "after a reset counting starts afresh";
+    EXPECT_FALSE(watch.stuck(Phase::Moving, 63900, 300));
+}
+
+// A seek that leaves the stream silent for good (its sink never gets sound again,
+// as a busy sound server can leave it) is got out of: the channel is restarted and
+// plays on from where the seek went, without the caller doing anything.
+TEST_F(GstAudio, AStalledSeekIsGotOutOfAndPlaysOnFromWhereItWent)
+{
+    auto lib = gst::createAudioLibrary();
+    TAudioObject player(*lib, nullptr);
+    player.SetDevice(0);
+    player.LoadAndPlay({file("tone.mp3")});
+    ASSERT_TRUE(waitUntil([&] { return player.GetPosition() >= 500; }));
+
+    const int stalled = gst::SeekStall::stalledCount();
+    gst::SeekStall::armNext();
+    player.SetPosition(3000);
+    spinFor(1000);
+    ASSERT_EQ(gst::SeekStall::stalledCount(), stalled + 1);
+    EXPECT_NEAR(player.GetPosition(), 3000, 50) << "the seek stalled: the stream stands where it went";
+    EXPECT_EQ(player.State, TAudioEngine::StatePlaying);
+
+    ASSERT_TRUE(waitUntil([&] { return player.GetPosition() >= 3600; })) << "still at " << player.GetPosition();
+    EXPECT_LT(player.GetPosition(), 6000) << "it plays on from the seek's place, not from elsewhere";
+    EXPECT_EQ(player.State, TAudioEngine::StatePlaying);
+    // It goes on playing and seeking as before.
+    player.SetPosition(1000);
+    EXPECT_TRUE(waitUntil([&] { return player.GetPosition() >= 1500 && player.GetPosition() < 3000; }));
 }
 
 TEST_F(GstAudio, TheEndWatchStopsEachKindNearItsEnd)

@@ -2,6 +2,7 @@
 // files generated on this machine (AVI, ASF/WMV, RealMedia, MP4).
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/core/teardown.h"
+#include "gstreamer/core/seek_stall.h"
 #include "playback/media_arithmetic.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
@@ -10,6 +11,7 @@
 #include "test_media.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
@@ -186,6 +188,74 @@ TEST_F(MediaGraph, SeeksWhilePlayingAndRightAfterStarting)
     // Before the start lands on the start.
     ASSERT_TRUE(graph->seek(-3.0));
     EXPECT_EQ(graph->currentPositionMs().value_or(-1), 0);
+}
+
+// A seek that leaves the pipeline stuck (no picture or sound after the flush, as a
+// sink waiting on the clock for good) is got out of by the watchdog: the file plays
+// on from where the seek went.
+TEST_F(MediaGraph, AStalledSeekIsGotOutOfAndPlaysOnFromWhereItWent)
+{
+    startPlaying(need(aviFile(10)));
+    const int stalled = varendo::gst::SeekStall::stalledCount();
+    varendo::gst::SeekStall::armNext();
+    ASSERT_TRUE(graph->seek(4.0));
+    QTest::qWait(1000);
+    ASSERT_EQ(varendo::gst::SeekStall::stalledCount(), stalled + 1);
+    EXPECT_EQ(graph->currentPositionMs().value_or(-1), 4000) << "the seek stalled where it went";
+    EXPECT_EQ(graph->state(), GraphState::Playing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return graph->currentPositionMs().value_or(0) >= 4600; }, kWaitMs))
+        << "still at " << graph->currentPositionMs().value_or(-1);
+    EXPECT_LT(graph->currentPositionMs().value_or(0), 9000);
+    EXPECT_TRUE(waitForNewFrame(*video)) << "pictures come again";
+}
+
+// Every video of the demo course can be sought: the first lesson's video is the
+// start lesson and stands in for every missing lesson video.
+TEST_F(MediaGraph, EveryDemoVideoSeeksAndPlaysOn)
+{
+    const QDir demo(QStringLiteral(VARENDO_SOURCE_DIR "/course/demo/media/video"));
+    const QStringList videos = demo.entryList(QDir::Files, QDir::Name);
+    ASSERT_FALSE(videos.isEmpty()) << demo.path().toStdString();
+    QSignalSpy refused(graph.get(), &TFilterGraph::seekFailed);
+    for (const QString& name : videos) {
+        SCOPED_TRACE(name.toStdString());
+        startPlaying(demo.filePath(name));
+        ASSERT_TRUE(graph->seek(10.0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return graph->currentPositionMs().value_or(0) >= 11000; }, kWaitMs))
+            << "at " << graph->currentPositionMs().value_or(-1);
+        EXPECT_LT(graph->currentPositionMs().value_or(0), 14000) << "it went to 10 s, not elsewhere";
+        graph->clearGraph();
+    }
+    EXPECT_EQ(refused.count(), 0) << refused.value(0).value(0).toString().toStdString();
+}
+
+// A file whose demuxer refuses to seek (a RealMedia file without an index) does not
+// freeze: it plays on from its beginning, at the normal speed even when another is
+// chosen, and the learner is told once.
+TEST_F(MediaGraph, AFileThatRefusesToSeekPlaysOnFromItsStartAndSaysSoOnce)
+{
+    const QString path = need(realMediaFile(6));
+    QSignalSpy refused(graph.get(), &TFilterGraph::seekFailed);
+    // Another speed is applied by a seek, which this file refuses: it plays all the same.
+    graph->setRate(0.8);
+    startPlaying(path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return graph->currentPositionMs().value_or(0) >= 1000; }, kWaitMs))
+        << "at " << graph->currentPositionMs().value_or(-1);
+    ASSERT_EQ(refused.count(), 1);
+    EXPECT_TRUE(refused.first().at(0).toString().contains(QStringLiteral("没有索引")));
+
+    EXPECT_FALSE(graph->seek(4.0)) << "a seek in it is refused at once";
+    const qint64 at = graph->currentPositionMs().value_or(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return graph->currentPositionMs().value_or(0) >= at + 500; }, kWaitMs))
+        << "it plays on";
+    EXPECT_EQ(refused.count(), 1) << "told once";
+    EXPECT_EQ(graph->state(), GraphState::Playing);
+
+    // Another file seeks as before.
+    startPlaying(need(aviFile(8)));
+    ASSERT_TRUE(graph->seek(4.0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return graph->currentPositionMs().value_or(0) >= 4500; }, kWaitMs));
+    graph->setRate(1.0);
 }
 
 TEST_F(MediaGraph, SeekPastTheEndEndsTheFileAndSeekingBackPlaysOn)

@@ -92,6 +92,9 @@ AudioChannel::AudioChannel(Kind kind, std::uint32_t rate)
             }
         });
     startLimit_.setSingleShot(true);
+    stallLook_.setInterval(kStallLookMs);
+    QObject::connect(&stallLook_, &QTimer::timeout, &bus_, [this] { lookForStall(); });
+    stallClock_.start();
 }
 
 AudioChannel::~AudioChannel()
@@ -102,6 +105,8 @@ AudioChannel::~AudioChannel()
 void AudioChannel::release()
 {
     startLimit_.stop();
+    stallLook_.stop();
+    seekStall_.release();
     bus_.detach();
     // The saved copy is complete now, not whenever the pipeline is gone.
     state_->closeSave();
@@ -175,15 +180,41 @@ bool AudioChannel::busy() const
     return pipeline_ && gst_element_get_state(pipeline_.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC;
 }
 
+bool AudioChannel::seekInFlight(int asyncDone) const
+{
+    return seekingTo_ && asyncDone <= seekAsyncMark_ && seekSent_.isValid() && seekSent_.elapsed() < kSeekQuietMs;
+}
+
+void AudioChannel::sendSeek(std::uint64_t bytes)
+{
+    const gint64 ns = gint64(std::llround(AudioLibrary::bytesToSeconds(bytes, rate_) * double(GST_SECOND)));
+    {
+        std::lock_guard lock(state_->mutex);
+        seekAsyncMark_ = state_->asyncDone;
+    }
+    if (state_->output) {
+        PadPtr input(gst_element_get_static_pad(state_->output, "sink"));
+        seekStall_.follow(input.get());
+    }
+    if (gst_element_seek(pipeline_.get(), tempo_, GST_FORMAT_TIME,
+                         GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET, ns,
+                         GST_SEEK_TYPE_NONE, 0)) {
+        seekingTo_ = bytes;
+        seekSent_.start();
+    }
+}
+
 void AudioChannel::settle()
 {
     if (!pipeline_)
         return;
     bool failed = false;
+    int asyncDone = 0;
     {
         std::lock_guard lock(state_->mutex);
         failed = state_->failed;
-        if (state_->asyncDone > 0)
+        asyncDone = state_->asyncDone;
+        if (asyncDone > 0)
             started_ = true;
     }
     if (failed) {
@@ -202,18 +233,62 @@ void AudioChannel::settle()
         if (ns >= 0)
             lengthBytes_ = nsToBytes(ns, rate_);
     }
-    if (busy())
+    // Until the seek in flight is done the pipeline is not asked, not even its state.
+    if (seekInFlight(asyncDone) || busy())
         return;
     seekingTo_.reset();
     if (pendingSeek_) {
         const std::uint64_t bytes = *pendingSeek_;
         pendingSeek_.reset();
-        const gint64 ns = gint64(std::llround(AudioLibrary::bytesToSeconds(bytes, rate_) * double(GST_SECOND)));
-        if (gst_element_seek(pipeline_.get(), tempo_, GST_FORMAT_TIME,
-                             GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), GST_SEEK_TYPE_SET, ns,
-                             GST_SEEK_TYPE_NONE, 0))
-            seekingTo_ = bytes;
+        sendSeek(bytes);
     }
+}
+
+void AudioChannel::watchWhilePlaying()
+{
+    stallWatch_.reset();
+    if (play_ == Play::Playing && !held_ && !isInternet())
+        stallLook_.start();
+    else
+        stallLook_.stop();
+}
+
+void AudioChannel::lookForStall()
+{
+    if (!pipeline_ || play_ != Play::Playing || held_ || isInternet()) {
+        stallLook_.stop();
+        return;
+    }
+    settle();
+    bool idle = false;
+    {
+        std::lock_guard lock(state_->mutex);
+        idle = state_->failed || state_->ended || !started_;
+    }
+    if (!pipeline_ || idle) {
+        stallWatch_.reset();
+        return;
+    }
+    const bool seeking = pendingSeek_ || seekingTo_;
+    const std::uint64_t at = seeking ? 0 : position();
+    if (stallWatch_.stuck(seeking ? StallWatch::Phase::Seeking : StallWatch::Phase::Moving, stallClock_.elapsed(),
+                          std::int64_t(at)))
+        restart();
+}
+
+void AudioChannel::restart()
+{
+    // Where it stood, or where the seek that never finished was headed.
+    const std::uint64_t at = pendingSeek_ ? *pendingSeek_ : seekingTo_ ? *seekingTo_ : lastPosition_;
+    ++restarts_;
+    seekStall_.release();
+    seekingTo_.reset();
+    setState(GST_STATE_READY);
+    // Pre-rolls again from the start; the seek back goes out once it has.
+    pendingSeek_ = at;
+    lastPosition_ = at;
+    setState(GST_STATE_PLAYING);
+    stallWatch_.reset();
 }
 
 void AudioChannel::onMessage(GstMessage*)
@@ -237,6 +312,8 @@ bool AudioChannel::play(bool outputHeld)
     if (!pipeline_)
         return false;
     play_ = Play::Playing;
+    held_ = outputHeld;
+    watchWhilePlaying();
     return outputHeld || setState(GST_STATE_PLAYING);
 }
 
@@ -245,6 +322,7 @@ bool AudioChannel::pause()
     if (play_ != Play::Playing)
         return false;
     play_ = Play::Paused;
+    watchWhilePlaying();
     setState(GST_STATE_PAUSED);
     return true;
 }
@@ -254,6 +332,8 @@ bool AudioChannel::resume(bool outputHeld)
     if (play_ != Play::Paused)
         return false;
     play_ = Play::Playing;
+    held_ = outputHeld;
+    watchWhilePlaying();
     if (!outputHeld)
         setState(GST_STATE_PLAYING);
     return true;
@@ -262,11 +342,14 @@ bool AudioChannel::resume(bool outputHeld)
 void AudioChannel::stop()
 {
     play_ = Play::Stopped;
+    watchWhilePlaying();
     setState(GST_STATE_PAUSED);
 }
 
 void AudioChannel::hold(bool held)
 {
+    held_ = held;
+    watchWhilePlaying();
     if (play_ == Play::Playing)
         setState(held ? GST_STATE_PAUSED : GST_STATE_PLAYING);
 }

@@ -6,11 +6,18 @@
 // change or another seek is in flight is held and sent once the pipeline has
 // settled; an internet stream connects while the window goes on, and one that
 // does not start within its time-out ends with the error.
+//
+// The pipeline is not asked anything while a flushing seek is in flight (a query
+// then can leave the sink waiting on the clock for good), and a watchdog restarts
+// a playing local channel that is stuck, through READY, at where it stood.
 #include "audio/audio_library.h"
 #include "gstreamer/audio/channel_state.h"
 #include "gstreamer/audio/output_chain.h"
 #include "gstreamer/core/bus_bridge.h"
+#include "gstreamer/core/seek_stall.h"
+#include "gstreamer/core/stall_watch.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
@@ -67,6 +74,17 @@ public:
     std::uint32_t rate() const { return rate_; }
     int bandsUsed = 0;
 
+    // How often the watchdog looks, and how long a playing channel may stand
+    // still or a seek stay unfinished before it is restarted.
+    static constexpr int kStallLookMs = 500;
+    static constexpr int kStillLimitMs = 2000;
+    static constexpr int kSeekLimitMs = 2500;
+    // A flushing seek whose end has not been heard of after this long is looked
+    // at again through the pipeline's state.
+    static constexpr int kSeekQuietMs = 1000;
+    // Times the watchdog restarted this channel.
+    int restarts() const { return restarts_; }
+
 private:
     bool setState(GstState state);
     bool busy() const;
@@ -75,6 +93,12 @@ private:
     void onMessage(GstMessage* message);
     void onTap(GstMessage* message);
     void release();
+    // Whether a flushing seek sent is still in flight (known without asking the pipeline).
+    bool seekInFlight(int asyncDone) const;
+    void sendSeek(std::uint64_t bytes);
+    void lookForStall();
+    void restart();
+    void watchWhilePlaying();
 
     const Kind kind_;
     const std::uint32_t rate_;
@@ -91,6 +115,14 @@ private:
     std::optional<std::uint64_t> pendingSeek_; // waits for the pipeline to settle
     std::optional<std::uint64_t> seekingTo_;   // sent, not yet done
     double tempo_ = 1.0;                        // every seek carries it
+    int seekAsyncMark_ = 0;                     // pre-rolls done when the seek in flight was sent
+    QElapsedTimer seekSent_;
+    bool held_ = false;                         // the library holds the output
+    QTimer stallLook_;
+    QElapsedTimer stallClock_;
+    StallWatch stallWatch_{kStillLimitMs, kSeekLimitMs};
+    SeekStall seekStall_;
+    int restarts_ = 0;
 };
 
 } // namespace varendo::gst

@@ -61,6 +61,14 @@ void BusBridge::detach()
     ++generation_;
 }
 
+void BusBridge::forgetPending()
+{
+    if (!link_)
+        return;
+    std::lock_guard lock(link_->mutex);
+    link_->generation = ++generation_;
+}
+
 GstBusSyncReply BusBridge::onMessage(GstBus*, GstMessage* message, gpointer data)
 {
     Link& link = Held<Link>::of(data);

@@ -33,6 +33,9 @@ public:
     // Stops listening; call before the pipeline is handed over for release.
     void detach();
     bool attached() const { return link_ != nullptr; }
+    // Drops the messages posted so far and not yet delivered, and goes on
+    // listening: for a pipeline restarted, whose earlier news no longer holds.
+    void forgetPending();
 
 protected:
     void customEvent(QEvent* event) override;

@@ -120,10 +120,11 @@ GstMediaEngine::GstMediaEngine(QObject* parent) : MediaEngine(parent)
     prerollWatchdog_.setInterval(kPrerollWatchdogMs);
     connect(&prerollWatchdog_, &QTimer::timeout, this, [this] {
         if (hasMedia() && !prerolled_)
-            prerollDone();
+            prerollDone(false);
     });
-    stallCheck_.setInterval(kStallMs / 2);
-    connect(&stallCheck_, &QTimer::timeout, this, &GstMediaEngine::checkStall);
+    stallLook_.setInterval(kStallLookMs);
+    connect(&stallLook_, &QTimer::timeout, this, &GstMediaEngine::lookForStall);
+    stallClock_.start();
     prerollLimit_.setSingleShot(true);
     prerollLimit_.setInterval(kLocalPrerollLimitMs);
     connect(&prerollLimit_, &QTimer::timeout, this, &GstMediaEngine::prerollOverdue);
@@ -223,6 +224,8 @@ bool GstMediaEngine::load(const QString& path)
 
 void GstMediaEngine::unload()
 {
+    stallLook_.stop();
+    seekStall_.release();
     bus_.detach();
     if (link_) {
         link_->detach();
@@ -245,6 +248,7 @@ void GstMediaEngine::unload()
     seekingToMs_.reset();
     durationCacheMs_.reset();
     appliedRate_ = 1.0;
+    seekable_ = true;
     frameSize_ = QSize();
 }
 
@@ -276,19 +280,21 @@ bool GstMediaEngine::changeState(GstState target)
 void GstMediaEngine::expectPreroll()
 {
     prerolled_ = false;
+    prerollTold_ = false;
     prerollWatchdog_.start();
 }
 
-void GstMediaEngine::prerollDone()
+void GstMediaEngine::prerollDone(bool told)
 {
     prerollWatchdog_.stop();
     prerolled_ = true;
+    prerollTold_ = told;
     everPrerolled_ = true;
     prerollLimit_.stop();
     seekingToMs_.reset();
     if (pendingSeekMs_)
         issueSeek(*pendingSeekMs_);
-    else if (appliedRate_ != rate_ && !atEnd_)
+    else if (appliedRate_ != rate_ && !atEnd_ && seekable_)
         issueSeek(positionMs().value_or(0));
 }
 
@@ -297,36 +303,71 @@ bool GstMediaEngine::play()
     if (!hasMedia() || !changeState(GST_STATE_PLAYING))
         return false;
     state_ = GraphState::Playing;
-    stallTicks_ = 0;
-    stallPositionMs_ = -1;
-    stallCheck_.start();
+    stallWatch_.reset();
+    stallLook_.start();
     return true;
 }
 
-void GstMediaEngine::checkStall()
+void GstMediaEngine::lookForStall()
 {
     if (state_ != GraphState::Playing || !hasMedia()) {
-        stallCheck_.stop();
+        stallLook_.stop();
         return;
     }
+    if (atEnd_ || !everPrerolled_) {
+        stallWatch_.reset();
+        return;
+    }
+    // The pipeline is asked for its position only when no seek is in flight.
     gint64 position = -1;
-    // Only a pre-rolled pipeline that is not at its end should be moving.
-    if (!prerolled_ || atEnd_ || !gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) {
-        stallTicks_ = 0;
-        stallPositionMs_ = -1;
+    const bool seeking = !prerolled_;
+    if (!seeking && !gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) {
+        stallWatch_.reset();
         return;
     }
-    const qint64 ms = position / GST_MSECOND;
-    if (ms != stallPositionMs_) {
-        stallPositionMs_ = ms;
-        stallTicks_ = 0;
+    const qint64 ms = seeking ? 0 : position / GST_MSECOND;
+    if (stallWatch_.stuck(seeking ? StallWatch::Phase::Seeking : StallWatch::Phase::Moving, stallClock_.elapsed(), ms))
+        restart(seeking ? seekingToMs_.value_or(pendingSeekMs_.value_or(0)) : ms);
+}
+
+void GstMediaEngine::restart(qint64 atMs)
+{
+    ++restarts_;
+    seekStall_.release();
+    seekingToMs_.reset();
+    if (!changeState(GST_STATE_READY))
         return;
-    }
-    if (++stallTicks_ * stallCheck_.interval() < kStallMs)
+    // A pre-roll told of before the restart is not the one to wait for now.
+    bus_.forgetPending();
+    prerolled_ = false;
+    appliedRate_ = 1.0;
+    // Pre-rolls from the start; the seek back goes out when that is done.
+    if (seekable_ && atMs > 0)
+        pendingSeekMs_ = atMs;
+    if (changeState(GST_STATE_PLAYING))
+        stallWatch_.reset();
+}
+
+void GstMediaEngine::seekRefused()
+{
+    // The demuxer refused (a file without an index, say) and left the pipeline
+    // waiting for a pre-roll that never comes: start it again from the beginning,
+    // at the normal speed, and do not seek in this file again.
+    const bool first = seekable_;
+    seekable_ = false;
+    pendingSeekMs_.reset();
+    seekingToMs_.reset();
+    const GraphState was = state_;
+    if (!changeState(GST_STATE_READY))
         return;
-    stallTicks_ = 0;
-    if (gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
-        changeState(GST_STATE_PLAYING);
+    bus_.forgetPending();
+    prerolled_ = false;
+    appliedRate_ = 1.0;
+    if (!changeState(was == GraphState::Playing ? GST_STATE_PLAYING : GST_STATE_PAUSED))
+        return;
+    if (first)
+        emit seekFailed(QStringLiteral("视频文件“%1”不能跳到指定位置（文件中没有索引），只能从头顺序播放。")
+                            .arg(QFileInfo(path_).fileName()));
 }
 
 bool GstMediaEngine::pause()
@@ -385,7 +426,7 @@ std::optional<qint64> GstMediaEngine::durationMs() const
 
 bool GstMediaEngine::seekMs(qint64 positionMs)
 {
-    if (!hasMedia())
+    if (!hasMedia() || !seekable_)
         return false;
     positionMs = std::max<qint64>(positionMs, 0);
     atEnd_ = false;
@@ -402,9 +443,20 @@ bool GstMediaEngine::issueSeek(qint64 positionMs)
 {
     pendingSeekMs_.reset();
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    seekStall_.follow(scalerInput_.get());
     if (!gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, 0))
+                          positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, 0)) {
+        seekStall_.release();
+        if (!prerollTold_) {
+            // Sent on the watchdog's word, perhaps while still pre-rolling: tried
+            // again when the pre-roll is done.
+            pendingSeekMs_ = positionMs;
+            expectPreroll();
+            return true;
+        }
+        seekRefused();
         return false;
+    }
     appliedRate_ = rate_;
     seekingToMs_ = positionMs;
     expectPreroll();
@@ -418,7 +470,7 @@ void GstMediaEngine::setRate(double rate)
     rate_ = rate;
     // Where it stands, at the new rate; a pipeline still pre-rolling takes it when
     // done, one at its end with the next seek.
-    if (hasMedia() && prerolled_ && !atEnd_ && !pendingSeekMs_)
+    if (hasMedia() && prerolled_ && !atEnd_ && !pendingSeekMs_ && seekable_)
         issueSeek(positionMs().value_or(0));
 }
 

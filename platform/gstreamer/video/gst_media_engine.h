@@ -7,8 +7,11 @@
 // wait for the pre-roll, and a failure arrives as errorOccurred.
 #include "gstreamer/core/bus_bridge.h"
 #include "gstreamer/core/gst_core.h"
+#include "gstreamer/core/seek_stall.h"
+#include "gstreamer/core/stall_watch.h"
 #include "playback/media_engine.h"
 
+#include <QElapsedTimer>
 #include <QSize>
 #include <QTimer>
 
@@ -51,10 +54,15 @@ public:
     static constexpr int kLocalPrerollLimitMs = 8000;
     // After this long without news of a pre-roll, seeks are sent anyway.
     static constexpr int kPrerollWatchdogMs = 3000;
-    // A playing pipeline whose position has not moved for this long is stuck
-    // (an audio sink can stay corked after a flushing seek on a starved sound
-    // server); pausing and playing it again sets it going.
-    static constexpr int kStallMs = 2000;
+    // A playing pipeline whose position has not moved for this long, or whose seek
+    // has not finished, is stuck (a sink can wait on the clock for good after a
+    // flushing seek on a busy sound server): it is restarted through READY and
+    // sought back to where it stood. Only a restart gets it going again.
+    static constexpr int kStallLookMs = 500;
+    static constexpr int kStillLimitMs = 2000;
+    static constexpr int kSeekLimitMs = 2500;
+    // Times the watchdog restarted a pipeline of this engine.
+    int restarts() const { return restarts_; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -66,13 +74,16 @@ private:
     void prerollOverdue();
     bool changeState(GstState target);
     void expectPreroll();
-    void prerollDone();
+    // told: the pipeline said so (not the watchdog's guess).
+    void prerollDone(bool told = true);
     bool issueSeek(qint64 positionMs);
     void handleMessage(GstMessage* message);
     void takeFrame();
     void fitFramesToArea();
     void fail(const QString& message);
-    void checkStall();
+    void lookForStall();
+    void restart(qint64 atMs);
+    void seekRefused();
 
     Pipeline pipeline_;
     BusBridge bus_;
@@ -84,10 +95,14 @@ private:
     QString path_;
 
     varendo::playback::GraphState state_ = varendo::playback::GraphState::Stopped;
-    QTimer stallCheck_;
-    qint64 stallPositionMs_ = -1;
-    int stallTicks_ = 0;
+    QTimer stallLook_;
+    QElapsedTimer stallClock_;
+    StallWatch stallWatch_{kStillLimitMs, kSeekLimitMs};
+    SeekStall seekStall_;
+    int restarts_ = 0;
+    bool seekable_ = true;     // false once the file refused a seek
     bool prerolled_ = false;   // a seek can be sent now
+    bool prerollTold_ = false; // ... because the pipeline said its pre-roll was done
     bool everPrerolled_ = false;
     bool atEnd_ = false;
     std::optional<qint64> pendingSeekMs_;  // waits for the pre-roll

@@ -97,6 +97,9 @@ void TPlaybackPart::connectPlaybackHandlers()
         if (videoMode())
             playFailed(startedFile_, reason);
     });
+    // A file that cannot seek plays on from its beginning; the learner is told why once.
+    QObject::connect(fltrgrph1, &TFilterGraph::seekFailed, &form_,
+                     [this](const QString& why) { form_.w.messages.ShowMessage(why); });
     QObject::connect(tmr1, &QTimer::timeout, &form_, [this, &boxes] { boxes.guarded([this] { tmr1Timer(tmr1); }); });
     QObject::connect(dstrckbr1, &TDSTrackBar::timer, &form_, [this, &boxes](qint64 current, qint64 duration) {
         boxes.guarded([&] { dstrckbr1Timer(current, duration); });
@@ -171,7 +174,7 @@ void TPlaybackPart::playvarendo(const QString& path, int how)
         audioPlayer->LoadAndPlay({file});
         audioPlayer->Play(audioPlayer->GetFileName());
         if (audioPlayer->Channel == 0) {
-            playFailed(file, QString());
+            playFailed(file, audioPlayer->GetError());
             return;
         }
         tmr1->start();
@@ -277,7 +280,7 @@ void TPlaybackPart::playopenfiles(const QString& chosen)
         audioPlayer->LoadAndPlay({path});
         audioPlayer->Play(audioPlayer->GetFileName());
         if (audioPlayer->Channel == 0) {
-            playFailed(path, QString());
+            playFailed(path, audioPlayer->GetError());
             joinPlayList(path);
             return;
         }
@@ -379,7 +382,7 @@ void TPlaybackPart::btPlayClick(QObject*)
         } else {
             audioPlayer->Play(audioPlayer->GetFileName());
             if (audioPlayer->Channel == 0) {
-                playFailed(audioPlayer->GetFileName(), QString());
+                playFailed(audioPlayer->GetFileName(), audioPlayer->GetError());
                 return;
             }
         }

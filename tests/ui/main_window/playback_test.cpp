@@ -4,6 +4,7 @@
 #include "../../playback/test_media.h"
 
 #include "audio/audio_object.h"
+#include "gstreamer/core/seek_stall.h"
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
@@ -392,6 +393,23 @@ Jumps watchJumps(Position position, int ms, int wanted)
 
 } // namespace
 
+// Opens a file in the video player and repeats two seconds of it from its second
+// second, as the learner sets them with A, B and 复读; false when the bar never got there.
+bool repeatTwoSecondsOf(TForm1* f, const QString& file)
+{
+    f->playopenfiles(file);
+    TDSTrackBar* bar = f->dstrckbr1;
+    // The bar moves once a second; a busy machine may see it skip one.
+    if (!QTest::qWaitFor([&] { return bar->value() >= 2; }, 8000))
+        return false;
+    f->btnaClick(nullptr);
+    if (!QTest::qWaitFor([&] { return bar->value() >= bar->selStart() + 2; }, 8000))
+        return false;
+    f->btnbClick(nullptr);
+    f->btretuClick(nullptr);
+    return true;
+}
+
 // A stretch set with the buttons repeats in audio mode, jumping back at the
 // 250 ms tick that finds it past its end; the marks show it, and the messages
 // say what is wrong with a stretch that cannot repeat.
@@ -456,15 +474,9 @@ TEST(Repeat, AVideoStretchRepeatsInWholeSeconds)
     ASSERT_FALSE(avi.isEmpty());
     ProgramFolder folder;
     TForm1* f = folder.start().Form1;
-    f->playopenfiles(avi);
+    ASSERT_TRUE(repeatTwoSecondsOf(f, avi));
     TDSTrackBar* bar = f->dstrckbr1;
-    // The bar moves once a second; a busy machine may see it skip one.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 2; }, 8000));
-    f->btnaClick(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= bar->selStart() + 2; }, 8000));
-    f->btnbClick(nullptr);
     const qint64 start = bar->selStart() * 1000, end = bar->selEnd() * 1000;
-    f->btretuClick(nullptr);
     const Jumps jumps = watchJumps([&] { return f->fltrgrph1->currentPositionMs().value_or(0); }, 20000, 3);
     ASSERT_GE(jumps.after.size(), 3);
     for (int i = 0; i < jumps.after.size(); ++i) {
@@ -472,6 +484,84 @@ TEST(Repeat, AVideoStretchRepeatsInWholeSeconds)
         EXPECT_LE(jumps.before[i], end + 1000 + kLateTick) << "jump " << i << ": at most one tick past B";
     }
     EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+}
+
+// Watches a repeating stretch jump back once, makes the next jump stall its player,
+// and expects the stretch to go on repeating from startMs all the same.
+template <typename Position>
+void expectRepeatingThroughAStall(TForm1* f, Position position, qint64 startMs)
+{
+    ASSERT_EQ(watchJumps(position, 10000, 1).after.size(), 1);
+    const int stalled = gst::SeekStall::stalledCount();
+    gst::SeekStall::armNext();
+    // The stalled jump, then the stretch again and again.
+    const Jumps jumps = watchJumps(position, 40000, 3);
+    EXPECT_EQ(gst::SeekStall::stalledCount(), stalled + 1) << "the next jump stalled";
+    ASSERT_EQ(jumps.after.size(), 3) << "the stretch stopped repeating; at " << position();
+    for (qint64 after : jumps.after)
+        EXPECT_NEAR(double(after), double(startMs), 300.0);
+    EXPECT_TRUE(f->repeatOn);
+}
+
+// A jump back to A that leaves the player stuck (its sink waiting on the clock for
+// good, as a busy sound server can leave it: the position stays at A, the state says
+// playing, nothing is heard) is got out of, and the stretch goes on repeating, in
+// the audio player and in the video player.
+TEST(Repeat, AJumpThatStallsThePlayerIsGotOutOfAndTheStretchGoesOn)
+{
+    {
+        SCOPED_TRACE("audio");
+        ProgramFolder folder;
+        AudioCourse course(folder, 8.0);
+        ASSERT_TRUE(course.ok);
+        TForm1* f = folder.start().Form1;
+        f->rg1->SetItemIndex(1);
+        f->rg1Click(f->rg1);
+        TDSTrackBar* bar = f->dstrckbr1;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() == 80; }, 5000)) << bar->maximum();
+        bar->setValue(10);
+        f->btnaClick(nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() >= 30; }, 5000 * VARENDO_TIME_SCALE));
+        f->btnbClick(nullptr);
+        f->btretuClick(nullptr);
+        expectRepeatingThroughAStall(f, [&] { return qint64(f->audioPlayer->GetPosition()); }, 1000);
+        EXPECT_EQ(f->audioPlayer->State, TAudioEngine::StatePlaying);
+        EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+        f->btStopClick(nullptr);
+    }
+    {
+        SCOPED_TRACE("video");
+        const QString avi = test::aviFile(10);
+        ASSERT_FALSE(avi.isEmpty());
+        ProgramFolder folder;
+        TForm1* f = folder.start().Form1;
+        ASSERT_TRUE(repeatTwoSecondsOf(f, avi));
+        expectRepeatingThroughAStall(f, [&] { return f->fltrgrph1->currentPositionMs().value_or(0); },
+                                     f->dstrckbr1->selStart() * 1000);
+        EXPECT_EQ(f->fltrgrph1->state(), TFilterGraph::State::Playing);
+        EXPECT_TRUE(folder.messages.isEmpty()) << folder.messages.join("\n").toStdString();
+        f->btStopClick(nullptr);
+    }
+}
+
+// A video that cannot seek (a RealMedia file without an index) does not freeze at
+// the jump back to A: it plays on from its start, and the learner is told why once.
+TEST(Playback, ALessonVideoThatCannotSeekPlaysOnAndSaysSoOnce)
+{
+    const QString rm = test::realMediaFile(8);
+    ASSERT_FALSE(rm.isEmpty());
+    ProgramFolder folder;
+    TForm1* f = folder.start().Form1;
+    ASSERT_TRUE(repeatTwoSecondsOf(f, rm));
+    // The jump back is refused: the learner hears why, and the video plays on.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !folder.messages.isEmpty(); }, 8000));
+    EXPECT_TRUE(folder.messages.first().contains(QStringLiteral("不能跳到指定位置"))) << folder.messages.first().toStdString();
+    const qint64 at = f->fltrgrph1->currentPositionMs().value_or(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f->fltrgrph1->currentPositionMs().value_or(0) >= at + 1500; }, 8000))
+        << "the picture froze at " << at;
+    QTest::qWait(1500);
+    EXPECT_EQ(folder.messages.size(), 1) << folder.messages.join("\n").toStdString();
+    f->btStopClick(nullptr);
 }
 
 // A shorter lesson or file started while the position bar stands past its end

@@ -182,7 +182,7 @@ void TForm6::connectHandlers()
         {L1, &TForm6::L1Click}};
     for (auto [action, handler] : actions)
         connect(action, &QAction::triggered, this,
-                [this, &boxes, action, handler] { boxes.guarded([&] { (this->*handler)(action); }); });
+                [this, &boxes, action = action, handler = handler] { boxes.guarded([&] { (this->*handler)(action); }); });
     connect(A1, &QAction::triggered, this, [this, &boxes] { boxes.guarded([this] { addtolst1(); }); });
     for (QAction* dock : {N19, N21})
         connect(dock, &QAction::triggered, this, [this, &boxes] { boxes.guarded([this] { switchdock(); }); });

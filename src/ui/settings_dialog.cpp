@@ -99,7 +99,7 @@ TForm4::TForm4(varendo::VarendoWindows& windows)
                                    std::pair<QAbstractButton*, Handler>{btn2, &TForm4::btn2Click},
                                    std::pair<QAbstractButton*, Handler>{btn6, &TForm4::btn6Click}})
         connect(button, &QAbstractButton::clicked, this,
-                [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
+                [this, &boxes, button = button, handler = handler] { boxes.guarded([&] { (this->*handler)(button); }); });
 }
 
 void TForm4::showEvent(QShowEvent* event)

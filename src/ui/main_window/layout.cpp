@@ -185,7 +185,7 @@ void TLayoutPart::connectLayoutHandlers()
         {N17, &TLayoutPart::N17Click}, {M1, &TLayoutPart::M1Click}, {F3, &TLayoutPart::F3Click}};
     for (auto [item, handler] : items)
         QObject::connect(item, &QAction::triggered, &form_,
-                         [this, &boxes, item, handler] { boxes.guarded([&] { (this->*handler)(item); }); });
+                         [this, &boxes, item = item, handler = handler] { boxes.guarded([&] { (this->*handler)(item); }); });
 
     // The client area changes size with the window, and gets its first size at
     // the first showing.

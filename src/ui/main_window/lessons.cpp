@@ -38,7 +38,7 @@ void TLessonsPart::connectLessonHandlers()
     using KeyHandler = void (TLessonsPart::*)(QObject*, QChar&);
     for (auto [list, handler] : {std::pair{cbb1, KeyHandler(&TLessonsPart::cbb1KeyPress)},
                                  std::pair{rzchcklst1, KeyHandler(&TLessonsPart::rzchcklst1KeyPress)}}) {
-        onEvent(list, QEvent::KeyPress, [this, list, handler](QEvent* event) {
+        onEvent(list, QEvent::KeyPress, [this, list = list, handler = handler](QEvent* event) {
             const QString text = static_cast<QKeyEvent*>(event)->text();
             if (text.isEmpty() || !text.at(0).isPrint())
                 return false;
@@ -51,7 +51,7 @@ void TLessonsPart::connectLessonHandlers()
     // The handlers toggle their own check marks.
     for (auto [item, handler] : {std::pair{N7, &TLessonsPart::N7Click}, std::pair{N8, &TLessonsPart::N8Click},
                                  std::pair{F2, &TLessonsPart::F2Click}}) {
-        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item, handler] {
+        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item = item, handler = handler] {
             item->setChecked(!item->isChecked());
             boxes.guarded([this, item, handler] { (this->*handler)(item); });
         });

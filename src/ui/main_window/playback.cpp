@@ -84,7 +84,7 @@ void TPlaybackPart::connectPlaybackHandlers()
     for (auto [item, handler] : {std::pair{O1, &TPlaybackPart::O1Click}, std::pair{form_.F4, &TPlaybackPart::F4Click},
                                  std::pair{C3, &TPlaybackPart::C3Click}, std::pair{R2, &TPlaybackPart::R2Click},
                                  std::pair{N12, &TPlaybackPart::N12Click}}) {
-        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item, handler] {
+        QObject::connect(item, &QAction::triggered, &form_, [this, &boxes, item = item, handler = handler] {
             // Check items flip their own marks in their handlers: undo Qt's flip first.
             if (item->isCheckable())
                 item->setChecked(!item->isChecked());

@@ -86,16 +86,16 @@ void TRecorderPart::connectRecorderHandlers()
                                    std::pair<QToolButton*, Click>{btnstop, &TRecorderPart::btnstopClick},
                                    std::pair<QToolButton*, Click>{btnplay, &TRecorderPart::btnplayClick}})
         QObject::connect(button, &QToolButton::clicked, &form_,
-                         [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
+                         [this, &boxes, button = button, handler = handler] { boxes.guarded([&] { (this->*handler)(button); }); });
     for (auto [action, handler] : {std::pair<QAction*, Click>{R3, &TRecorderPart::R3Click},
                                    std::pair<QAction*, Click>{pmrecplay, &TRecorderPart::pmrecplayClick},
                                    std::pair<QAction*, Click>{pmrecsave, &TRecorderPart::pmrecsaveClick}})
         QObject::connect(action, &QAction::triggered, &form_,
-                         [this, &boxes, action, handler] { boxes.guarded([&] { (this->*handler)(action); }); });
+                         [this, &boxes, action = action, handler = handler] { boxes.guarded([&] { (this->*handler)(action); }); });
     for (auto [menu, handler] : {std::pair<QMenu*, Click>{pmrecplay3, &TRecorderPart::pmrecplay3Popup},
                                  std::pair<QMenu*, Click>{pmrecsave1, &TRecorderPart::pmrecsave1Popup}})
         QObject::connect(menu, &QMenu::aboutToShow, &form_,
-                         [this, &boxes, menu, handler] { boxes.guarded([&] { (this->*handler)(menu); }); });
+                         [this, &boxes, menu = menu, handler = handler] { boxes.guarded([&] { (this->*handler)(menu); }); });
     QObject::connect(tmr2, &QTimer::timeout, &form_, [this, &boxes] { boxes.guarded([this] { tmr2Timer(tmr2); }); });
 
     onEvent(btnrecord, QEvent::Enter, [this, &boxes](QEvent*) {

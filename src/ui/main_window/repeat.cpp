@@ -35,7 +35,7 @@ void TRepeatPart::connectRepeatHandlers()
     for (auto [button, handler] : {std::pair{btna, &TRepeatPart::btnaClick}, std::pair{btnb, &TRepeatPart::btnbClick},
                                    std::pair{btretu, &TRepeatPart::btretuClick}})
         QObject::connect(button, &QToolButton::clicked, &form_,
-                         [this, &boxes, button, handler] { boxes.guarded([&] { (this->*handler)(button); }); });
+                         [this, &boxes, button = button, handler = handler] { boxes.guarded([&] { (this->*handler)(button); }); });
     QObject::connect(C1, &QAction::triggered, &form_, [this, &boxes] { boxes.guarded([this] { C1Click(C1); }); });
 
     using Key = void (TRepeatPart::*)(QObject*, int, Qt::KeyboardModifiers);

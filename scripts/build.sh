@@ -5,5 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${BUILD_DIR:-build}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+# VARENDO_WERROR=ON (CI's first run) makes the project's warnings errors.
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" \
+  -DVARENDO_WERROR="${VARENDO_WERROR:-OFF}" "$@" >/dev/null
 cmake --build "$dir" -j"$jobs"

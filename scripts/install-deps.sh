@@ -7,6 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake pkg-config git
   clang  # the fuzz targets (libFuzzer, sanitizers): fuzz/run.sh
+  clang-tidy  # scripts/tidy.sh, run by CI
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
   libsqlite3-dev sqlite3
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev

@@ -224,8 +224,8 @@ QList<LessonSource> readCourseSource(const QString& sourceDir)
                                       QStringLiteral("第%1册的课程编号 %2 与 %3 重复").arg(book, s.lesson, other.folder));
             lessons << s;
         }
-        std::stable_sort(lessons.begin(), lessons.end(), [](const LessonSource& a, const LessonSource& b) {
-            return a.lesson.toInt() < b.lesson.toInt();
+        std::stable_sort(lessons.begin(), lessons.end(), [](const LessonSource& x, const LessonSource& y) {
+            return x.lesson.toInt() < y.lesson.toInt();
         });
         all << lessons;
     }

@@ -72,7 +72,7 @@ int printTree(const QString& path)
     QString error;
     const bool whole = loadTree(path, &tree, &error);
     tree.forEachNode([](const MediaTree::Node& node, int level) {
-        std::printf("%s[%s] %s\n", QByteArray(level * 2, ' ').constData(), kindName(node.kind),
+        std::printf("%s[%s] %s\n", QByteArray(qsizetype(level) * 2, ' ').constData(), kindName(node.kind),
                     node.text.toUtf8().constData());
     });
     std::fflush(stdout);

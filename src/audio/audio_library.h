@@ -45,7 +45,8 @@ public:
     // frame at or after it, so a time converted and read back is never less than it was.
     static double bytesToSeconds(std::uint64_t bytes, std::uint32_t rate)
     {
-        return double(bytes / kBytesPerFrame) / double(rate);
+        const std::uint64_t wholeFrames = bytes / kBytesPerFrame;
+        return double(wholeFrames) / double(rate);
     }
     static std::uint64_t secondsToBytes(double seconds, std::uint32_t rate)
     {

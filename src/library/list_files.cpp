@@ -22,7 +22,7 @@ QString listText(const QByteArray& bytes)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     if (bytes.startsWith(kByteOrderMark))
         return utf8.decode(QByteArrayView(bytes).sliced(3));
-    const QString gbk = fromGbk(bytes);
+    QString gbk = fromGbk(bytes);
     if (!gbk.contains(QChar(QChar::ReplacementCharacter)))
         return gbk;
     const QString text = utf8.decode(bytes);
@@ -59,7 +59,7 @@ QByteArray encodeListLines(const QStringList& lines)
     // back as them (a GBK text cannot start like a byte order mark); else UTF-8
     // behind the mark that tells it.
     if (std::all_of(lines.begin(), lines.end(), [](const QString& l) { return fitsGbk(l); })) {
-        const QByteArray gbk = toGbk(text);
+        QByteArray gbk = toGbk(text);
         if (listText(gbk) == text)
             return gbk;
     }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-using varendo::playback::GraphState;
 using varendo::playback::MediaEngine;
 using varendo::playback::MediaEngineFactory;
 
@@ -164,7 +163,7 @@ bool TFilterGraph::seek(double seconds)
     if (!engine_ || !engine_->hasMedia() || std::isnan(seconds))
         return false;
     // A step back from the start lands on the start.
-    return engine_->seekMs(static_cast<qint64>(std::max(seconds, 0.0) * 1000.0 + 0.5));
+    return engine_->seekMs(std::llround(std::max(seconds, 0.0) * 1000.0));
 }
 
 std::optional<qint64> TFilterGraph::currentPositionMs() const

@@ -90,7 +90,7 @@ EndStep continueRule(bool openedFile, bool nextEnabled, int playListCount);
 QString lyricsPathFor(const QString& mediaPath);
 
 // A lyric file is read whole into the pane; real ones are a few kilobytes.
-constexpr qint64 kLyricsLargest = 1024 * 1024;
+constexpr qint64 kLyricsLargest = qint64{1024} * 1024;
 
 // The lyrics beside a media file, read.
 struct LyricsFile {

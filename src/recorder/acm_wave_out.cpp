@@ -28,17 +28,17 @@ void TACMWaveOut::Open(const WaveFormatRecord* format)
                QStringLiteral("Problem creating playing handle"));
 }
 
-void TACMWaveOut::Write(const void* data, int size)
+void TACMWaveOut::Write(const void* block, int size)
 {
     // A refused device had its error shown once by Open; its blocks are dropped
     // until Close rather than reported again for every block.
-    if (!waveOut.isCurrent(waveOut.handle) || size < 0 || (!data && size > 0))
+    if (!waveOut.isCurrent(waveOut.handle) || size < 0 || (!block && size > 0))
         return;
     const WaveHandle device = waveOut.handle;
     WaveService& service = devices_->service();
     WaveHeader* header = devices_->allocateBuffer(static_cast<uint32_t>(size));
     if (size > 0)
-        std::memcpy(header->data, data, static_cast<std::size_t>(size));
+        std::memcpy(header->data, block, static_cast<std::size_t>(size));
     resetHeader(header, static_cast<uint32_t>(size), static_cast<uint32_t>(size));
 
     if (service.outPrepareHeader(device, header) != waveerr::kNoError)

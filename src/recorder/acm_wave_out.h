@@ -18,7 +18,7 @@ public:
     void Open(const WaveFormatRecord* format);
     // Copies size bytes and queues them for playing; ignored when no output
     // device is open. Does not wait.
-    void Write(const void* data, int size);
+    void Write(const void* block, int size);
     // Drops what is queued and closes the device; ignored when none is open.
     void Close();
 

@@ -55,7 +55,7 @@ bool myfirthread::onUiThread(std::function<void()> step)
             [shared = shared_, step = std::move(step), done] {
                 bool run;
                 {
-                    std::lock_guard lock(shared->mutex);
+                    std::lock_guard held(shared->mutex);
                     run = !shared->abandoned;
                 }
                 if (run)

@@ -106,10 +106,10 @@ void WaveComponent::paintEvent(QPaintEvent* e)
     e->accept();
 }
 
-void WaveComponent::closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close)
+void WaveComponent::closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall closeCall)
 {
     if (slot.receiver == this)
-        closeDevice(slot, reset, close);
+        closeDevice(slot, reset, closeCall);
     QCoreApplication::sendPostedEvents(this, WaveNoticeEvent::eventType());
 }
 
@@ -153,7 +153,7 @@ bool WaveComponent::openDevice(WaveDeviceSlot& slot, const WaveFormatRecord& for
     return true;
 }
 
-void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close)
+void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall closeCall)
 {
     if (!slot.open)
         return;
@@ -165,7 +165,7 @@ void WaveComponent::closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCa
         return; // the service never opened it
     WaveService& service = devices_->service();
     (service.*reset)(handle);
-    (service.*close)(handle);
+    (service.*closeCall)(handle);
 }
 
 } // namespace varendo

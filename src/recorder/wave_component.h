@@ -76,7 +76,7 @@ protected:
     // this component opened once it is gone, so the device is closed; then the
     // notices still queued here are delivered, which frees their buffers.
     using DeviceCall = WaveResult (WaveService::*)(WaveHandle);
-    void closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close);
+    void closeOnDestruction(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall closeCall);
 
     // Header fields as they are set before a buffer goes to a device.
     static void resetHeader(WaveHeader* header, uint32_t length, uint32_t recorded);
@@ -93,7 +93,7 @@ protected:
     // Marks slot closed (closing flag set) and has the service reset and close
     // its device; the buffers the reset hands back arrive as notices and are
     // freed there. Nothing happens when slot is not open.
-    void closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall close);
+    void closeDevice(WaveDeviceSlot& slot, DeviceCall reset, DeviceCall closeCall);
 
     // Kept by every component, so the devices outlive the last one.
     const std::shared_ptr<WaveDevices> devices_;

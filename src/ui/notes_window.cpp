@@ -79,10 +79,10 @@ TForm3::TForm3(VarendoWindows& windows)
     };
     for (auto [button, handler] : {std::pair{btn2, &TForm3::btn2Click}, std::pair{btn3, &TForm3::btn3Click},
                                    std::pair{btn4, &TForm3::btn4Click}})
-        connect(button, &QPushButton::clicked, this, [=, this, button = button, handler = handler] { handle(button, handler); });
+        connect(button, &QPushButton::clicked, this, [handle, button = button, handler = handler] { handle(button, handler); });
     for (auto [item, handler] : {std::pair{A1, &TForm3::A1Click}, std::pair{C1, &TForm3::C1Click},
                                  std::pair{N2, &TForm3::N2Click}})
-        connect(item, &QAction::triggered, this, [=, this, item = item, handler = handler] { handle(item, handler); });
+        connect(item, &QAction::triggered, this, [handle, item = item, handler = handler] { handle(item, handler); });
     connect(lst1, &QListWidget::itemClicked, this, [=, this] { handle(lst1, &TForm3::lst1Click); });
 
     resize(589 - kFrameWidth, 433 - kFrameHeight);

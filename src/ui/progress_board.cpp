@@ -180,7 +180,7 @@ void TForm5::connectHandlers()
     for (auto [item, handler] : {std::pair{zt0, &TForm5::zt0Click}, std::pair{zt1, &TForm5::zt1Click},
                                  std::pair{zt2, &TForm5::zt2Click}, std::pair{zt3, &TForm5::zt3Click},
                                  std::pair{N3, &TForm5::N3Click}})
-        connect(item, &QAction::triggered, this, [=, this, item = item, handler = handler] { handle(item, handler); });
+        connect(item, &QAction::triggered, this, [handle, item = item, handler = handler] { handle(item, handler); });
     connect(btn2, &QPushButton::clicked, this, [=, this] { handle(btn2, &TForm5::btn2Click); });
     connect(chk1, &QCheckBox::clicked, this, [=, this] { handle(chk1, &TForm5::chk1Click); });
     connect(chk2, &QCheckBox::clicked, this, [=, this] { handle(chk2, &TForm5::chk2Click); });

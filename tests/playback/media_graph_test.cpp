@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MediaGraphFormat,
                                            Format{"AsfWmv", [] { return wmvFile(4); }},
                                            Format{"RealMedia", [] { return realMediaFile(4); }},
                                            Format{"Mp4", [] { return mp4File(4); }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(MediaGraph, SeeksPausesAndStops)
 {

@@ -23,7 +23,7 @@ namespace varendo::gst {
 namespace {
 
 // Bytes read to tell a tracker module from a stream.
-constexpr qint64 kTypeFindBytes = 256 * 1024;
+constexpr qint64 kTypeFindBytes = qint64{256} * 1024;
 
 struct Effect {
     AudioHandle channel = 0;

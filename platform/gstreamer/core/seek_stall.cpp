@@ -48,14 +48,14 @@ void SeekStall::follow(GstPad* pad)
     const GDestroyNotify drop = [](gpointer data) { delete static_cast<std::shared_ptr<Probe>*>(data); };
     flushProbe_ = gst_pad_add_probe(
         pad, GST_PAD_PROBE_TYPE_EVENT_FLUSH,
-        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-            return onFlush(pad, info, static_cast<std::shared_ptr<Probe>*>(data)->get());
+        [](GstPad* probed, GstPadProbeInfo* info, gpointer data) {
+            return onFlush(probed, info, static_cast<std::shared_ptr<Probe>*>(data)->get());
         },
         hold(probe), drop);
     probe_ = gst_pad_add_probe(
         pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
-        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-            return onData(pad, info, static_cast<std::shared_ptr<Probe>*>(data)->get());
+        [](GstPad* probed, GstPadProbeInfo* info, gpointer data) {
+            return onData(probed, info, static_cast<std::shared_ptr<Probe>*>(data)->get());
         },
         hold(probe), drop);
     ++stalled;

@@ -4,10 +4,12 @@
 class TForm1;
 
 class TMainWindowPart {
-protected:
-    explicit TMainWindowPart(TForm1& form) : form_(form) {}
+public:
     TMainWindowPart(const TMainWindowPart&) = delete;
     TMainWindowPart& operator=(const TMainWindowPart&) = delete;
+
+protected:
+    explicit TMainWindowPart(TForm1& form) : form_(form) {}
 
     TForm1& form_;
 };

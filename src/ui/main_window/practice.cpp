@@ -93,7 +93,7 @@ void TPracticePart::createPracticeControls(QMenu* panesMenu, QMenu* videoMenu)
 void TPracticePart::connectPracticeHandlers()
 {
     const varendo::MessageBoxes& boxes = form_.w.messages;
-    auto on = [&](QAction* item, std::function<void()> handler) {
+    auto on = [&](QAction* item, const std::function<void()>& handler) {
         QObject::connect(item, &QAction::triggered, &form_, [&boxes, handler] { boxes.guarded(handler); });
     };
     on(slowerItem, [this] { setPlaybackSpeed(varendo::stepSpeed(playbackSpeed, -1)); });

@@ -1,5 +1,6 @@
 // Varendo: study a four-book English course with its video and audio lessons.
 #include "app/application_setup.h"
+#include "app/desktop_services.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
@@ -19,7 +20,9 @@ int main(int argc, char** argv)
                                            .mediaEngines = varendo::gst::mediaEngineFactory(),
                                            .wave = varendo::gst::createWaveService(),
                                            .messages = {}, // modal message boxes
-                                           .openDocument = {}}); // the desktop's default program
+                                           .openDocument = varendo::desktopDocumentOpener(),
+                                           .writeLauncher = varendo::desktopLauncherWriter(),
+                                           .fileVersion = varendo::desktopVersionReader()});
     windows->Form1->show();
     return app.exec();
 }

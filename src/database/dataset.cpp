@@ -89,6 +89,11 @@ Connection::~Connection()
     close();
 }
 
+bool Connection::isReadOnly() const
+{
+    return db_ && sqlite3_db_readonly(db_, "main") == 1;
+}
+
 void Connection::close()
 {
     if (db_) {

@@ -40,6 +40,8 @@ public:
     void open(const QString& path, Mode mode);
     void close();
     bool isOpen() const { return db_ != nullptr; }
+    // The file was opened read-only (it, or its folder, cannot be written).
+    bool isReadOnly() const;
     const QString& path() const { return path_; }
     sqlite3* handle() const { return db_; }
 

@@ -3,7 +3,6 @@
 
 #include "audio/audio_object.h"
 #include "common/folder_access.h"
-#include "desktop/version.h"
 #include "playback/media_graph.h"
 #include "recorder/acm_wave_in.h"
 #include "recorder/acm_wave_out.h"
@@ -56,25 +55,25 @@ void TForm1::connectHandlers()
 
 void TForm1::FormCreate(QObject*)
 {
-    // 1. Full size; the picture group and the wave components are not shown.
+    // Full size; the picture group and the wave components are not shown.
     setOuterSize(1033, 735);
     grp6->resize(grp6->width(), 161);
     grp3->setVisible(false);
     acmwvn1->setVisible(false);
     acmwvt1->setVisible(false);
 
-    // 2. The program folder is the working folder: relative names such as
+    // The program folder is the working folder: relative names such as
     // "varendo.mdb" and "rec.rec" resolve there.
     if (!appDir.endsWith(QLatin1Char('/')))
         appDir += QLatin1Char('/');
     QDir::setCurrent(appDir);
 
-    // 3.
+    // Nothing is moving, searching or shown yet.
     barSyncing = false;
     searchRunning = false;
     firstShowDone = false;
 
-    // 4. Media masks and the open dialog's filter built from them.
+    // Media masks and the open dialog's filter built from them.
     mediaMasks = {QStringLiteral("*.mp3"), QStringLiteral("*.rm"), QStringLiteral("*.rmvb"),
                   QStringLiteral("*.wmv"), QStringLiteral("*.asf"), QStringLiteral("*.avi")};
     // The open dialog takes what the players play, beyond the folder search's masks,
@@ -85,7 +84,8 @@ void TForm1::FormCreate(QObject*)
                               .join(QLatin1Char(';'));
     mediaFilter = QStringLiteral("媒体文件") + masks + QLatin1Char('|') + masks + QStringLiteral("|所有文件|*");
 
-    // 5.
+    // No file opened, no repeat, no sentence marked; the recording file and
+    // the video player to start with.
     openFileMode = false;
     repeatOn = false;
     trackMovedByProgram = false;
@@ -94,30 +94,30 @@ void TForm1::FormCreate(QObject*)
     recFileName = QStringLiteral("rec.rec");
     playMode = QStringLiteral("video");
 
-    // 6. Every recording is GSM 6.10.
+    // Every recording is GSM 6.10.
     recFormat = varendo::gsmRecordingFormat();
     recFormatPtr = &recFormat;
     markDragging = false;
 
-    // 7.
+    // The marks tell how to move them.
     btnabz->setToolTip(QStringLiteral("复读起点\n微调CTRL+-\n鼠标拖拽调整"));
     btnbbz->setToolTip(QStringLiteral("复读终点\n微调CTRL+-\n鼠标拖拽调整"));
 
-    // 8.
+    // No timing lines and the default lesson font until a lesson and the settings load.
     timingList.clear();
     lessonFont = TLessonFont{};
 
     // The media graph is active from the start.
     w.messages.guarded([this] { fltrgrph1->setActive(true); });
 
-    // 9. Without a usable database the program still opens, with no lessons.
+    // Without a usable database the program still opens, with no lessons.
     w.messages.guarded([this] { dfcreat(); });
 
-    // 10.
+    // The lesson group at its full height.
     grp8->resize(grp8->width(), 209);
     grp8->setVisible(true);
 
-    // 11. The audio engine, for lessons played as MP3.
+    // The audio engine, for lessons played as MP3.
     audioPlayer = std::make_unique<varendo::TAudioObject>(w.services.audio, this);
 
     // Centre on the screen.
@@ -141,7 +141,8 @@ void TForm1::FormShow(QObject*)
     firstShowDone = true;
     setWindowTitle(QStringLiteral("Varendo英语视频辅助学习工具"));
     w.Form2->lbl1->setText(QStringLiteral("Varendo英语视频辅助学习工具\n版本:")
-                           + varendo::GetFileVersion(QCoreApplication::applicationFilePath()));
+                           + (w.services.fileVersion ? w.services.fileVersion(QCoreApplication::applicationFilePath())
+                                                     : QString()));
 
     // A start lesson that cannot be chosen is reported, and the settings still load:
     // without them the folders would stay empty for the whole run.

@@ -7,6 +7,7 @@
 #include "ui/message_box.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -17,6 +18,20 @@ class AudioLibrary;
 // Opens a document with the desktop's default program for its kind; false when none
 // could be started.
 using DocumentOpener = std::function<bool(const QString& path)>;
+
+// A launcher (a desktop entry) the desktop shows the program by and starts it with.
+struct Launcher {
+    QString name;          // the title under the icon and in the menu
+    QString comment;       // the tooltip
+    QStringList command;   // the program's full path, then its arguments
+    QString workingFolder; // the folder it starts in
+    QString icon;          // an icon file's full path; empty: the desktop's default
+};
+// Writes a launcher file whole and marks it trusted where the desktop asks for
+// that; raises VarendoError when it cannot be written.
+using LauncherWriter = std::function<void(const QString& path, const Launcher& launcher)>;
+// The version of a program file, as the about box shows it.
+using VersionReader = std::function<QString(const QString& executablePath)>;
 
 struct PlatformServices {
     // What the audio engine plays through; it outlives the windows.
@@ -29,8 +44,12 @@ struct PlatformServices {
     MessageSink messages;
     // Where questions to the learner go; empty: modal message boxes (see MessageBoxes).
     QuestionSink questions = {};
-    // Opens the help guide; empty: the desktop's default program.
+    // Opens the help guide; empty: it cannot be opened (the learner is told).
     DocumentOpener openDocument;
+    // Writes the desktop and menu launchers; empty: none can be made (the learner is told).
+    LauncherWriter writeLauncher = {};
+    // Reads the program file's version; empty: the about box shows none.
+    VersionReader fileVersion = {};
 };
 
 } // namespace varendo

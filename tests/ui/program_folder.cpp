@@ -1,4 +1,5 @@
 #include "program_folder.h"
+#include "app/desktop_services.h"
 
 #include "database/content_cipher.h"
 #include "database/lesson_schema.h"
@@ -52,10 +53,13 @@ VarendoWindows& ProgramFolder::start(bool show, std::shared_ptr<WaveService> wav
                                               questions << text;
                                               return answer && answer(text);
                                           },
-                                      .openDocument = [this](const QString& path) {
-                                          opened << path;
-                                          return true;
-                                      }});
+                                      .openDocument =
+                                          [this](const QString& path) {
+                                              opened << path;
+                                              return true;
+                                          },
+                                      .writeLauncher = desktopLauncherWriter(),
+                                      .fileVersion = desktopVersionReader()});
     if (show)
         windows_->Form1->show();
     return *windows_;

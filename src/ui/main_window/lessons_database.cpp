@@ -23,7 +23,6 @@
 #include <QPlainTextEdit>
 
 #include <algorithm>
-#include <sqlite3.h>
 
 using namespace varendo;
 
@@ -132,7 +131,7 @@ void TLessonsPart::warnIfReadOnly()
     // Said once, at start: otherwise the learner finds out at the first note,
     // study state, setting or recording that cannot be kept.
     const QString& appDir = form_.appDir;
-    const bool databaseReadOnly = con1 && sqlite3_db_readonly(con1->handle(), "main") == 1;
+    const bool databaseReadOnly = con1 && con1->isReadOnly();
     const bool folderReadOnly = !acceptsWrites(appDir);
     if (!folderReadOnly && !databaseReadOnly)
         return;

@@ -2,8 +2,6 @@
 
 #include "common/program_title.h"
 #include "common/varendo_error.h"
-#include "desktop/default_program.h"
-#include "desktop/desktop_entry.h"
 #include "ui/about_box.h"
 #include "ui/main_window.h"
 #include "ui/varendo_windows.h"
@@ -74,12 +72,14 @@ void TShellPart::CreateDesktopShortcut(const QString& target, const QStringList&
     if (!QDir().mkpath(folder))
         throw varendo::VarendoError(QStringLiteral("无法创建文件夹“%1”").arg(folder));
     const QString icon = program.absoluteDir().filePath(kIconFile);
-    varendo::desktop::writeDesktopEntry(linkFile, {.name = description,
-                                                   .comment = kProgramSummary,
-                                                   .command = QStringList{program.absoluteFilePath()} + arguments,
-                                                   .workingFolder = program.absolutePath(),
-                                                   .icon = QFileInfo::exists(icon) ? icon : QString()});
-    varendo::desktop::markTrusted(linkFile);
+    const varendo::LauncherWriter& write = form_.w.services.writeLauncher;
+    if (!write)
+        throw varendo::VarendoError(QStringLiteral("无法创建快捷方式“%1”：本桌面不支持").arg(linkFile));
+    write(linkFile, {.name = description,
+                     .comment = kProgramSummary,
+                     .command = QStringList{program.absoluteFilePath()} + arguments,
+                     .workingFolder = program.absolutePath(),
+                     .icon = QFileInfo::exists(icon) ? icon : QString()});
 }
 
 void TShellPart::R1Click(QObject*)
@@ -89,7 +89,7 @@ void TShellPart::R1Click(QObject*)
         if (!QFileInfo::exists(guide))
             continue;
         const varendo::DocumentOpener& opener = form_.w.services.openDocument;
-        const bool opened = opener ? opener(guide) : varendo::desktop::openWithDefaultProgram(guide);
+        const bool opened = opener && opener(guide);
         if (!opened)
             throw varendo::VarendoError(QStringLiteral("没有能打开使用教程的程序，请用浏览器打开“%1”").arg(guide));
         return;

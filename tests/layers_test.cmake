@@ -3,6 +3,8 @@
 # only from its own layer and the layers below it, and the windows see neither
 # SQLite's nor GStreamer's headers: they reach them through the subsystems and the
 # platform services (the desktop too: launchers, the default program, the version).
+# In tests/, bench/ and fuzz/ no file includes by a "../" path: what the tests
+# share lives in tests/support.
 # Run as: cmake -DVARENDO_SOURCE_DIR=<top folder> -P layers_test.cmake
 # Fails listing file:line of every include against the order.
 set(subsystems database audio recorder playback library study)
@@ -52,6 +54,8 @@ check("${ours}(${platform_names}|ui|app)/" ${subsystem_folders})
 check("${ours}(ui|app)/" platform)
 check("${ours}(${platform_names}|app)/" src/ui)
 check("<(sqlite3\\.h|gst/)" src/ui)
+# What tests share lives in tests/support; a test folder never reaches into another.
+check("\"\\.\\./" tests bench fuzz)
 
 if(offenders)
   list(JOIN offenders "\n" report)

@@ -8,7 +8,7 @@
 // for either player.
 #include "audio/audio_object.h"
 #include "gstreamer/audio/gst_audio_library.h"
-#include "test_media.h"
+#include "sound_media.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

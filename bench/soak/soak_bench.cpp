@@ -9,11 +9,11 @@
 #include "event_wait.h"
 
 #include "app/application_setup.h"
-#include "audio/test_media.h"
+#include "sound_media.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/video/gst_media_engine.h"
 #include "gstreamer/wave/gst_wave_service.h"
-#include "playback/test_media.h"
+#include "video_media.h"
 #include "support/process_cpu.h"
 #include "ui/main_window.h"
 #include "ui/media_list_window.h"

@@ -6,7 +6,7 @@
 // CPU is user + system time over wall time, in percent of one core.
 #include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
-#include "test_media.h"
+#include "video_media.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

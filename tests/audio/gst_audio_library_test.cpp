@@ -5,7 +5,7 @@
 #include "gstreamer/audio/gst_audio_library.h"
 #include "gstreamer/core/seek_stall.h"
 #include "gstreamer/core/stall_watch.h"
-#include "test_media.h"
+#include "sound_media.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "event_wait.h"
 #include "gstreamer/audio/gst_audio_library.h"
 #include "icy_server.h"
-#include "test_media.h"
+#include "sound_media.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
 #include "playback_test_support.h"
-#include "test_media.h"
+#include "video_media.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "playback/position_track_bar.h"
 #include "playback/video_window.h"
 #include "playback_test_support.h"
-#include "test_media.h"
+#include "video_media.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"
 #include "playback_test_support.h"
-#include "test_media.h"
+#include "video_media.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // shows as the track bar's band.
 #include "gstreamer/core/teardown.h"
 #include "layout_harness.h"
-#include "test_media.h"
+#include "video_media.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,8 +1,8 @@
 // The window never waits on a slow source: the event loop keeps turning while
 // an internet stream connects to a server that never answers, and while a
 // playing file is sought again and again.
-#include "../../audio/test_media.h"
-#include "../../playback/test_media.h"
+#include "sound_media.h"
+#include "video_media.h"
 #include "audio/audio_object.h"
 #include "gst_test_support.h"
 #include "gstreamer/audio/gst_audio_library.h"

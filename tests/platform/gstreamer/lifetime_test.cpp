@@ -1,7 +1,7 @@
 // Every pipeline the back-ends make is released: open, play and close hundreds
 // of times and the process holds no more descriptors or pipelines than before.
-#include "../../audio/test_media.h"
-#include "../../playback/test_media.h"
+#include "sound_media.h"
+#include "video_media.h"
 #include "audio/audio_engine.h"
 #include "common/recording_format.h"
 #include "gst_test_support.h"

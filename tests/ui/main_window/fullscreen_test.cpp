@@ -2,7 +2,7 @@
 // bar sliding in and out with the pointer, its buttons and volume working through
 // the main window, and continuous study leaving full screen for the next lesson.
 #include "program_folder.h"
-#include "../../playback/test_media.h"
+#include "video_media.h"
 
 #include "playback/media_graph.h"
 #include "playback/position_track_bar.h"

@@ -5,9 +5,9 @@
 // in GBK bytes; the list files on a full disk, a damaged one, a cleared tree.
 #include "dialog_answer.h"
 #include "program_folder.h"
-#include "test_media.h"
+#include "sound_media.h"
 
-#include "../../playback/test_media.h"
+#include "video_media.h"
 #include "audio/audio_object.h"
 #include "common/gbk_text.h"
 #include "event_wait.h"

@@ -1,7 +1,7 @@
 #include "program_folder.h"
 #include "qstring_print.h"
-#include "test_media.h"
-#include "../../playback/test_media.h"
+#include "sound_media.h"
+#include "video_media.h"
 
 #include "audio/audio_object.h"
 #include "gstreamer/core/seek_stall.h"

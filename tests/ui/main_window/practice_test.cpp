@@ -1,5 +1,5 @@
 #include "program_folder.h"
-#include "test_media.h"
+#include "sound_media.h"
 
 #include "audio/audio_object.h"
 #include "database/settings_row.h"

@@ -4,7 +4,7 @@
 // when playing ends and what reaches the disk while recording.
 #include "program_folder.h"
 #include "dialog_answer.h"
-#include "test_media.h"
+#include "sound_media.h"
 #include "fake_wave_service.h"
 
 #include "common/media_texts.h"

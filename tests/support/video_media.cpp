@@ -1,4 +1,4 @@
-#include "test_media.h"
+#include "video_media.h"
 
 #include "launch_line.h"
 

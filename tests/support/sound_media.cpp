@@ -1,4 +1,4 @@
-#include "test_media.h"
+#include "sound_media.h"
 
 #include "event_wait.h"
 #include "launch_line.h"

@@ -182,7 +182,7 @@ bool AudioChannel::busy() const
 
 bool AudioChannel::seekInFlight(int asyncDone) const
 {
-    return seekingTo_ && asyncDone <= seekAsyncMark_ && seekSent_.isValid() && seekSent_.elapsed() < kSeekQuietMs;
+    return seekingTo_ && asyncDone <= seekAsyncMark_ && seekSent_.elapsed() < kSeekQuietMs;
 }
 
 void AudioChannel::sendSeek(std::uint64_t bytes)
@@ -244,10 +244,15 @@ void AudioChannel::settle()
     }
 }
 
+bool AudioChannel::meantToMove() const
+{
+    return pipeline_ && play_ == Play::Playing && !held_ && !isInternet();
+}
+
 void AudioChannel::watchWhilePlaying()
 {
     stallWatch_.reset();
-    if (play_ == Play::Playing && !held_ && !isInternet())
+    if (meantToMove())
         stallLook_.start();
     else
         stallLook_.stop();
@@ -255,7 +260,7 @@ void AudioChannel::watchWhilePlaying()
 
 void AudioChannel::lookForStall()
 {
-    if (!pipeline_ || play_ != Play::Playing || held_ || isInternet()) {
+    if (!meantToMove()) {
         stallLook_.stop();
         return;
     }
@@ -280,7 +285,6 @@ void AudioChannel::restart()
 {
     // Where it stood, or where the seek that never finished was headed.
     const std::uint64_t at = pendingSeek_ ? *pendingSeek_ : seekingTo_ ? *seekingTo_ : lastPosition_;
-    ++restarts_;
     seekStall_.release();
     seekingTo_.reset();
     setState(GST_STATE_READY);

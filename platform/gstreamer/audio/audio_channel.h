@@ -82,8 +82,6 @@ public:
     // A flushing seek whose end has not been heard of after this long is looked
     // at again through the pipeline's state.
     static constexpr int kSeekQuietMs = 1000;
-    // Times the watchdog restarted this channel.
-    int restarts() const { return restarts_; }
 
 private:
     bool setState(GstState state);
@@ -98,6 +96,8 @@ private:
     void sendSeek(std::uint64_t bytes);
     void lookForStall();
     void restart();
+    // Playing a local source with the output not held: its position should move.
+    bool meantToMove() const;
     void watchWhilePlaying();
 
     const Kind kind_;
@@ -122,7 +122,6 @@ private:
     QElapsedTimer stallClock_;
     StallWatch stallWatch_{kStillLimitMs, kSeekLimitMs};
     SeekStall seekStall_;
-    int restarts_ = 0;
 };
 
 } // namespace varendo::gst

@@ -28,7 +28,6 @@ public:
 
     void follow(GstPad* pad);
     void release();
-    bool active() const { return probe_ != 0; }
 
 private:
     PadPtr pad_;

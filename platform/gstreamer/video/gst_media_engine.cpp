@@ -330,21 +330,25 @@ void GstMediaEngine::lookForStall()
         restart(seeking ? seekingToMs_.value_or(pendingSeekMs_.value_or(0)) : ms);
 }
 
-void GstMediaEngine::restart(qint64 atMs)
+bool GstMediaEngine::restartTowards(GstState target)
 {
-    ++restarts_;
-    seekStall_.release();
-    seekingToMs_.reset();
     if (!changeState(GST_STATE_READY))
-        return;
+        return false;
     // A pre-roll told of before the restart is not the one to wait for now.
     bus_.forgetPending();
     prerolled_ = false;
     appliedRate_ = 1.0;
+    return changeState(target);
+}
+
+void GstMediaEngine::restart(qint64 atMs)
+{
+    seekStall_.release();
+    seekingToMs_.reset();
     // Pre-rolls from the start; the seek back goes out when that is done.
     if (seekable_ && atMs > 0)
         pendingSeekMs_ = atMs;
-    if (changeState(GST_STATE_PLAYING))
+    if (restartTowards(GST_STATE_PLAYING))
         stallWatch_.reset();
 }
 
@@ -357,13 +361,7 @@ void GstMediaEngine::seekRefused()
     seekable_ = false;
     pendingSeekMs_.reset();
     seekingToMs_.reset();
-    const GraphState was = state_;
-    if (!changeState(GST_STATE_READY))
-        return;
-    bus_.forgetPending();
-    prerolled_ = false;
-    appliedRate_ = 1.0;
-    if (!changeState(was == GraphState::Playing ? GST_STATE_PLAYING : GST_STATE_PAUSED))
+    if (!restartTowards(state_ == GraphState::Playing ? GST_STATE_PLAYING : GST_STATE_PAUSED))
         return;
     if (first)
         emit seekFailed(QStringLiteral("视频文件“%1”不能跳到指定位置（文件中没有索引），只能从头顺序播放。")

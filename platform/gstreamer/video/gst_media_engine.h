@@ -61,8 +61,6 @@ public:
     static constexpr int kStallLookMs = 500;
     static constexpr int kStillLimitMs = 2000;
     static constexpr int kSeekLimitMs = 2500;
-    // Times the watchdog restarted a pipeline of this engine.
-    int restarts() const { return restarts_; }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -84,6 +82,9 @@ private:
     void lookForStall();
     void restart(qint64 atMs);
     void seekRefused();
+    // Takes the pipeline down to READY and starts it again toward target, from
+    // its beginning and at the normal speed; false when a state change failed.
+    bool restartTowards(GstState target);
 
     Pipeline pipeline_;
     BusBridge bus_;
@@ -99,7 +100,6 @@ private:
     QElapsedTimer stallClock_;
     StallWatch stallWatch_{kStillLimitMs, kSeekLimitMs};
     SeekStall seekStall_;
-    int restarts_ = 0;
     bool seekable_ = true;     // false once the file refused a seek
     bool prerolled_ = false;   // a seek can be sent now
     bool prerollTold_ = false; // ... because the pipeline said its pre-roll was done
